@@ -1,0 +1,120 @@
+#include "driverfiles.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace fprn {
+
+namespace {
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+std::string ProgramFolder() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    std::string path(buf, static_cast<std::size_t>(n));
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+bool WriteAll(int fd, BytesView bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool FolderNotWritable(int error) {
+    return error == EACCES || error == EROFS || error == EPERM;
+}
+
+// Opens an existing log for writing, or creates it. Returns the fd, or -1 with errno set and
+// `created` telling which of the two failed.
+int OpenLog(const std::string& path, bool& creating) {
+    creating = false;
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    creating = true;
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+}
+
+} // namespace
+
+Bytes TraceRecord(BytesView bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    Bytes record = "\r\n";
+    record.reserve(2 + bytes.size() * 3);
+    for (unsigned char c : bytes) {
+        record.push_back(kHex[c >> 4]);
+        record.push_back(kHex[c & 0x0F]);
+        record.push_back(' ');
+    }
+    return record;
+}
+
+TraceLog::TraceLog() = default;
+
+void TraceLog::Append(BytesView bytes) {
+    std::string path = (folder_.empty() ? ProgramFolder() : folder_ + "/") + "FiscPrn.log";
+    bool creating = false;
+    int fd = OpenLog(path, creating);
+    if (fd < 0 && FolderNotWritable(errno) && folder_.empty()) {
+        // A program installed in a system folder logs where it runs instead.
+        path = "FiscPrn.log";
+        fd = OpenLog(path, creating);
+    }
+    if (fd < 0) {
+        int error = errno;
+        throw FileError(std::string(creating ? "Cannot create file \"" : "Cannot open file \"") +
+                            path + "\". " + ErrorText(error),
+                        error);
+    }
+    lastPath_ = path;
+    // The other driver library in this process, or another program, may log at the same
+    // time: take the file for the one record.
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    bool ok = WriteAll(fd, TraceRecord(bytes));
+    int error = errno;
+    ::close(fd);
+    if (!ok) throw FileError("Stream write error", error);
+}
+
+CaptureFile::~CaptureFile() {
+    Close();
+}
+
+void CaptureFile::Prepare(const std::string& name) {
+    Close();
+    if (::unlink(name.c_str()) != 0 && errno != ENOENT)
+        throw FileError("Fail to clear file " + name, errno);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        int error = errno;
+        throw FileError("Cannot create file \"" + name + "\". " + ErrorText(error), error);
+    }
+}
+
+void CaptureFile::Append(BytesView bytes) {
+    if (fd_ < 0) return;
+    if (::lseek(fd_, 0, SEEK_END) < 0 || !WriteAll(fd_, bytes))
+        throw FileError("Stream write error", errno);
+}
+
+void CaptureFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace fprn

@@ -1,0 +1,134 @@
+#include "driverfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("fprn-files-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(dir_, fs::perms::owner_all, ec);
+        fs::remove_all(dir_, ec);
+    }
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST(TraceRecord, IsLineEndThenHexPairsWithBlanks) {
+    EXPECT_EQ(fprn::TraceRecord("\xC0\x01\xAA"), "\r\nC0 01 AA ");
+    EXPECT_EQ(fprn::TraceRecord(""), "\r\n");
+    EXPECT_EQ(fprn::TraceRecord(std::string("\0\xff", 2)), "\r\n00 FF ");
+}
+
+TEST_F(TempDir, TraceLogAppendsRecordsWithoutTruncating) {
+    fprn::TraceLog log;
+    log.SetFolder(dir_.string());
+    log.Append("40");
+    log.Append("\x0F");
+    EXPECT_EQ(ReadFile(dir_ / "FiscPrn.log"), "\r\n34 30 \r\n0F ");
+    fprn::TraceLog again;
+    again.SetFolder(dir_.string());
+    again.Append("A");
+    EXPECT_EQ(ReadFile(dir_ / "FiscPrn.log"), "\r\n34 30 \r\n0F \r\n41 ");
+}
+
+TEST_F(TempDir, TraceLogFailureNamesTheFile) {
+    fprn::TraceLog log;
+    log.SetFolder((dir_ / "missing").string());
+    try {
+        log.Append("40");
+        FAIL() << "no error";
+    } catch (const fprn::FileError& e) {
+        std::string m = e.what();
+        EXPECT_EQ(m.rfind("Cannot create file \"", 0), 0u) << m;
+        EXPECT_NE(m.find("FiscPrn.log\". "), std::string::npos) << m;
+    }
+}
+
+TEST_F(TempDir, CaptureFileIsRecreatedEmptyAndAppended) {
+    fs::path name = dir_ / "_Plu.mem";
+    std::ofstream(name) << "old content";
+    fprn::CaptureFile f;
+    f.Prepare(name.string());
+    EXPECT_TRUE(f.IsOpen());
+    EXPECT_EQ(ReadFile(name), "");
+    f.Append("abc");
+    f.Append(std::string("\0d", 2));
+    f.Close();
+    EXPECT_EQ(ReadFile(name), std::string("abc\0d", 5));
+    f.Append("ignored after close");
+    EXPECT_EQ(fs::file_size(name), 5u);
+}
+
+TEST_F(TempDir, CaptureFileThatCannotBeClearedKeepsItsContent) {
+    if (geteuid() == 0) {
+        // Root ignores directory permissions; a directory in the file's place cannot be
+        // unlinked by anybody.
+        fs::create_directories(dir_ / "_RtnPkg.mem" / "inner");
+        fprn::CaptureFile f;
+        try {
+            f.Prepare((dir_ / "_RtnPkg.mem").string());
+            FAIL() << "no error";
+        } catch (const fprn::FileError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Fail to clear file " + (dir_ / "_RtnPkg.mem").string());
+        }
+        EXPECT_TRUE(fs::exists(dir_ / "_RtnPkg.mem" / "inner"));
+        return;
+    }
+    fs::path name = dir_ / "_RtnPkg.mem";
+    std::ofstream(name) << "keep";
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    fprn::CaptureFile f;
+    EXPECT_THROW(f.Prepare(name.string()), fprn::FileError);
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(ReadFile(name), "keep");
+}
+
+TEST_F(TempDir, CaptureWriteFailureIsReported) {
+    fprn::CaptureFile f;
+    f.Prepare((dir_ / "_Plu.mem").string());
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool threw = false;
+    try {
+        f.Append("0123456789");
+    } catch (const fprn::FileError& e) {
+        threw = true;
+        EXPECT_STREQ(e.what(), "Stream write error");
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(threw);
+}
