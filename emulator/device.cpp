@@ -1,0 +1,711 @@
+#include "device.h"
+
+#include "textformat.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+namespace fprn::emu {
+
+namespace {
+
+enum Error {
+    kUnknown = 1,
+    kMalformed = 2,
+    kRange = 3,
+    kReceiptOpen = 4,
+    kNoReceipt = 5,
+    kBlocked = 6,
+    kPassword = 7,
+    kTooLarge = 8,
+    kPaymentStarted = 9,
+    kTableFull = 10,
+    kFiscal = 11,
+};
+
+constexpr std::int64_t kMaxAmount = 999'999'999'999; // the 12 digits of the status fields
+constexpr std::size_t kMaxPlus = 500;
+constexpr std::size_t kMaxPackages = 100;
+constexpr std::uint32_t kMemorySize = 0x100000; // what five hexadecimal digits address
+constexpr std::size_t kDumpBytes = 510;         // "O0" and this fill the 512-byte buffer
+constexpr std::size_t kPlusPerFrame = 4;
+constexpr std::size_t kPackagesPerFrame = 4;
+
+// Ends a command with an error reply.
+struct Refusal {
+    Bytes payload;
+};
+
+[[noreturn]] void Refuse(int error) {
+    throw Refusal{Bytes("E0") + fmt::DecMin(error, 2)};
+}
+
+BytesView Field(BytesView text, std::size_t pos, std::size_t len) {
+    if (text.size() < pos + len) Refuse(kMalformed);
+    return text.substr(pos, len);
+}
+
+BytesView Rest(BytesView text, std::size_t pos) {
+    if (text.size() < pos) Refuse(kMalformed);
+    return text.substr(pos);
+}
+
+std::int64_t Number(BytesView digits) {
+    if (digits.empty() || digits.size() > 18) Refuse(kMalformed);
+    std::int64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') Refuse(kMalformed);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+Bytes TrimRight(BytesView text) {
+    auto end = text.find_last_not_of(' ');
+    return Bytes(end == BytesView::npos ? BytesView() : text.substr(0, end + 1));
+}
+
+Bytes TrimBoth(BytesView text) {
+    auto begin = text.find_first_not_of(' ');
+    if (begin == BytesView::npos) return {};
+    return TrimRight(text.substr(begin));
+}
+
+Bytes Cut(BytesView text, std::size_t width) {
+    return Bytes(text.substr(0, width));
+}
+
+// A text field of the upload replies: the text, then zero bytes up to the width.
+Bytes ZeroPadded(BytesView text, std::size_t width) {
+    Bytes out = Cut(text, width);
+    out.resize(width, '\0');
+    return out;
+}
+
+void AppendBigEndian(Bytes& out, std::uint64_t value, int width) {
+    for (int i = width - 1; i >= 0; --i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// quantity in thousandths times price in hundredths gives hundredths, rounded half up.
+std::int64_t LineAmount(std::int64_t quantity, std::int64_t price) {
+    auto product = static_cast<__int128>(quantity) * price;
+    auto amount = (product + 500) / 1000;
+    if (amount > kMaxAmount) Refuse(kTooLarge);
+    return static_cast<std::int64_t>(amount);
+}
+
+std::tm PrinterTime(std::int64_t offset) {
+    std::time_t t = std::time(nullptr) + static_cast<std::time_t>(offset);
+    std::tm out{};
+    gmtime_r(&t, &out);
+    return out;
+}
+
+std::int64_t OffsetFor(std::tm wanted) {
+    return static_cast<std::int64_t>(timegm(&wanted)) -
+           static_cast<std::int64_t>(std::time(nullptr));
+}
+
+bool ValidDate(int day, int month, int year) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+unsigned char MemoryByte(int code, std::uint32_t address) {
+    switch (code) {
+    case 44:
+        return static_cast<unsigned char>(address); // RAM test pattern
+    case 45:
+        return static_cast<unsigned char>((address * 7) ^ 0x5A); // fiscal memory
+    default:
+        return static_cast<unsigned char>((address >> 8) ^ (address * 13)); // program ROM
+    }
+}
+
+int DepartmentNumber(BytesView field) {
+    Bytes trimmed = TrimBoth(field);
+    auto number = Number(trimmed);
+    if (number < 1 || number > 9) Refuse(kRange);
+    return static_cast<int>(number);
+}
+
+char TaxLetter(BytesView field) {
+    char letter = field.empty() ? '\0' : field[0];
+    if (letter < 'A' || letter > 'I') Refuse(kRange);
+    return letter;
+}
+
+} // namespace
+
+PrinterState FactoryState() {
+    PrinterState s;
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    s.clockOffset = local.tm_gmtoff;
+
+    const char* headers[5] = {"         DEMO SHOP", "      1 MARKET STREET",
+                              "      OPEN 8:00-20:00", "", "   THANK YOU, COME AGAIN"};
+    for (int i = 0; i < 5; ++i) s.headers[i] = Header{'0', headers[i]};
+
+    const char* departments[9] = {"GROCERY", "DAIRY",    "BAKERY",  "DRINKS", "HOUSEHOLD",
+                                  "BOOKS",   "SERVICES", "TOBACCO", "OTHER"};
+    const char letters[9] = {'B', 'B', 'C', 'A', 'A', 'C', 'A', 'A', 'E'};
+    for (int i = 0; i < 9; ++i) s.departments[i] = Department{letters[i], departments[i]};
+
+    s.vatRates = {2300,         800,          500,          0,           std::nullopt,
+                  std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    s.exemptLetter = 'E';
+    for (int i = 0; i < 9; ++i) s.clerks[i] = Clerk{"000", "CLERK " + fmt::Dec(i + 1)};
+
+    s.plus = {
+        {"BREAD", "5900000000011", 250, 500, 0},
+        {"MILK 1L", "5900000000028", 319, 500, 0},
+        {"APPLES", "5900000000035", 449, 500, 0},
+        {"MINERAL WATER 0.5L", "5900000000042", 199, 800, 0},
+        {"COFFEE 250G", "5900000000059", 1299, 2300, 0},
+        {"NEWSPAPER", "5900000000066", 350, 10000, 0},
+    };
+    s.packages = {
+        {"BOTTLE 0.5L", 50, 0, 0, 0, 0},
+        {"CRATE", 1500, 0, 0, 0, 0},
+        {"KEG 30L", 15000, 0, 0, 0, 0},
+    };
+    return s;
+}
+
+std::string_view CommandName(BytesView text) {
+    struct Entry {
+        const char* code;
+        const char* name;
+    };
+    static constexpr Entry kNames[] = {
+        {"00", "program report"},     {"01", "set head message"},
+        {"02", "set department"},     {"03", "set VAT rates"},
+        {"04", "set time"},           {"10", "X report"},
+        {"20", "Z report"},           {"21", "report by Z number"},
+        {"22", "report by date"},     {"23", "monthly report"},
+        {"30", "sale item"},          {"31", "cancel item"},
+        {"32", "discount"},           {"33", "payment"},
+        {"34", "close receipt"},      {"35", "receive cash"},
+        {"36", "paid out"},           {"37", "cancel receipt"},
+        {"38", "increase"},           {"39", "subtotal"},
+        {"40", "hardware status"},    {"41", "software status"},
+        {"42", "set date"},           {"43", "SRAM erase"},
+        {"44", "SRAM dump"},          {"45", "EPROM dump"},
+        {"46", "enter fiscal mode"},  {"47", "printer status"},
+        {"48", "ROM dump"},           {"50", "set ID"},
+        {"52", "set tax ID"},         {"63", "invoice info"},
+        {"82", "open drawer"},        {"83", "logon without password"},
+        {"84", "sale package"},       {"85", "sale package payment"},
+        {"86", "set system number"},  {"87", "printed report"},
+        {"88", "cash in drawer"},     {"89", "upload packages"},
+        {"90", "upload PLU"},         {"91", "upload tax rates"},
+        {"92", "upload departments"}, {"93", "upload head messages"},
+        {"94", "set printer speed"},  {"95", "service logon"},
+        {"96", "return package"},     {"97", "package payment"},
+        {"98", "set clerk password"}, {"99", "clerk logon"},
+    };
+    BytesView code = text.substr(0, 2);
+    for (const auto& e : kNames)
+        if (code == e.code) return e.name;
+    return {};
+}
+
+Answer Device::Execute(BytesView text) {
+    BytesView code = text.substr(0, 2);
+    if (code == "89" || code == "90") {
+        try {
+            return Upload(text);
+        } catch (const Refusal& r) {
+            return Answer{{r.payload}, false};
+        }
+    }
+    return Answer{{Run(text)}, false};
+}
+
+Answer Device::Upload(BytesView text) {
+    auto& s = state_;
+    Answer answer;
+    answer.upload = true;
+    if (text.substr(0, 2) == "90") {
+        for (std::size_t i = 0; i < s.plus.size(); i += kPlusPerFrame) {
+            Bytes frame;
+            for (std::size_t k = i; k < std::min(s.plus.size(), i + kPlusPerFrame); ++k) {
+                const auto& p = s.plus[k];
+                frame += ZeroPadded(p.name, 32);
+                auto clamp = [](std::int64_t v) {
+                    return static_cast<std::uint64_t>(std::clamp<std::int64_t>(v, 0, 0xFFFE));
+                };
+                AppendBigEndian(frame, clamp(p.price), 2);
+                AppendBigEndian(frame, p.taxRate < 0 ? 0xFFFF : clamp(p.taxRate), 2);
+                AppendBigEndian(frame, clamp((p.sold + 5) / 10), 2);
+                for (int v = 0; v < 3; ++v) AppendBigEndian(frame, 0xFFFF, 2);
+                frame += ZeroPadded(p.barcode, 20);
+            }
+            answer.payloads.push_back(std::move(frame));
+        }
+    } else {
+        char selector = text.size() > 2 ? text[2] : '0';
+        if (selector != '0' && selector != '1') Refuse(kRange);
+        for (std::size_t i = 0; i < s.packages.size(); i += kPackagesPerFrame) {
+            Bytes frame;
+            for (std::size_t k = i; k < std::min(s.packages.size(), i + kPackagesPerFrame); ++k) {
+                const auto& p = s.packages[k];
+                frame += ZeroPadded(p.name, 32);
+                AppendBigEndian(frame, static_cast<std::uint64_t>(p.price), 6);
+                AppendBigEndian(frame, static_cast<std::uint64_t>(p.soldQty), 4);
+                AppendBigEndian(frame, static_cast<std::uint64_t>(p.soldAmount), 6);
+                AppendBigEndian(frame, static_cast<std::uint64_t>(p.returnedQty), 4);
+                AppendBigEndian(frame, static_cast<std::uint64_t>(p.returnedAmount), 6);
+            }
+            answer.payloads.push_back(std::move(frame));
+        }
+        // "Is Clear": the counters start again once they have been read.
+        if (selector == '1')
+            for (auto& p : s.packages) p = PackageRecord{p.name, p.price};
+    }
+    answer.payloads.push_back(kUploadEnd);
+    return answer;
+}
+
+Bytes Device::Run(BytesView text) {
+    auto& s = state_;
+    auto notInReceipt = [&] {
+        if (s.receiptOpen) Refuse(kReceiptOpen);
+    };
+    auto needReceipt = [&] {
+        if (!s.receiptOpen) Refuse(kNoReceipt);
+    };
+    auto openReceipt = [&] {
+        if (s.receiptOpen) return;
+        s.receiptOpen = true;
+        s.receiptNumber = s.receiptNumber % 999999 + 1;
+        s.subtotal = s.paid = s.paidNonCash = 0;
+        s.paymentStarted = false;
+    };
+    auto addToSubtotal = [&](std::int64_t amount) {
+        if (s.subtotal + amount > kMaxAmount) Refuse(kTooLarge);
+        s.subtotal += amount;
+    };
+    const Bytes ok = "O0";
+
+    try {
+        if (text.size() < 2 || !std::isdigit(static_cast<unsigned char>(text[0])) ||
+            !std::isdigit(static_cast<unsigned char>(text[1])))
+            Refuse(kUnknown);
+        auto code = Number(text.substr(0, 2));
+        switch (code) {
+        case 0:  // program report
+        case 87: // printed report
+            notInReceipt();
+            return ok;
+
+        case 1: { // head message: line digit, second digit, text
+            notInReceipt();
+            auto line = Number(Field(text, 2, 1));
+            char second = Field(text, 3, 1)[0];
+            if (line < 1 || line > 5 || second < '0' || second > '9') Refuse(kRange);
+            s.headers[line - 1] = Header{second, Cut(Rest(text, 4), 32)};
+            return ok;
+        }
+        case 2: { // department: number, tax letter, name
+            notInReceipt();
+            int number = DepartmentNumber(Field(text, 2, 2));
+            char letter = TaxLetter(Field(text, 4, 1));
+            s.departments[number - 1] = Department{letter, Cut(Rest(text, 5), 20)};
+            return ok;
+        }
+        case 3: { // nine rates (four digits, or four 0xFF bytes for none), exempt letter
+            notInReceipt();
+            if (s.salesSinceZ) Refuse(kBlocked);
+            std::array<std::optional<int>, 9> rates;
+            for (int k = 0; k < 9; ++k) {
+                auto field = Field(text, 2 + 4 * k, 4);
+                if (field == BytesView("\xFF\xFF\xFF\xFF", 4)) continue;
+                rates[k] = static_cast<int>(Number(field));
+            }
+            char letter = TaxLetter(Field(text, 38, 1));
+            s.vatRates = rates;
+            s.exemptLetter = letter;
+            return ok;
+        }
+        case 4: { // time hhmmss
+            notInReceipt();
+            auto hour = Number(Field(text, 2, 2));
+            auto minute = Number(Field(text, 4, 2));
+            auto second = Number(Field(text, 6, 2));
+            if (hour > 23 || minute > 59 || second > 59) Refuse(kRange);
+            std::tm t = PrinterTime(s.clockOffset);
+            t.tm_hour = static_cast<int>(hour);
+            t.tm_min = static_cast<int>(minute);
+            t.tm_sec = static_cast<int>(second);
+            s.clockOffset = OffsetFor(t);
+            return ok;
+        }
+        case 42: { // date ddmmyy
+            notInReceipt();
+            auto day = Number(Field(text, 2, 2));
+            auto month = Number(Field(text, 4, 2));
+            auto year = 2000 + Number(Field(text, 6, 2));
+            if (!ValidDate(static_cast<int>(day), static_cast<int>(month), static_cast<int>(year)))
+                Refuse(kRange);
+            std::tm t = PrinterTime(s.clockOffset);
+            t.tm_mday = static_cast<int>(day);
+            t.tm_mon = static_cast<int>(month - 1);
+            t.tm_year = static_cast<int>(year - 1900);
+            s.clockOffset = OffsetFor(t);
+            return ok;
+        }
+        case 10: // X report with its type digit
+            notInReceipt();
+            Number(Field(text, 2, 1));
+            return ok;
+        case 20: // Z report
+            notInReceipt();
+            if (s.lastZ >= s.zCapacity) return "M001";
+            ++s.lastZ;
+            s.salesSinceZ = false;
+            s.takingsSinceZ = 0;
+            return ok;
+        case 21: { // fiscal memory by Z numbers: first, last, type
+            notInReceipt();
+            auto first = Number(Field(text, 2, 4));
+            auto last = Number(Field(text, 6, 4));
+            Number(Field(text, 10, 1));
+            if (first > last) Refuse(kRange);
+            return ok;
+        }
+        case 22: { // fiscal memory by dates: ddmmyy ddmmyy type
+            notInReceipt();
+            for (int k = 0; k < 2; ++k) {
+                auto day = Number(Field(text, 2 + 6 * k, 2));
+                auto month = Number(Field(text, 4 + 6 * k, 2));
+                auto year = 2000 + Number(Field(text, 6 + 6 * k, 2));
+                if (!ValidDate(static_cast<int>(day), static_cast<int>(month),
+                               static_cast<int>(year)))
+                    Refuse(kRange);
+            }
+            Number(Field(text, 14, 1));
+            return ok;
+        }
+        case 23: { // monthly: mm yy type
+            notInReceipt();
+            auto month = Number(Field(text, 2, 2));
+            Number(Field(text, 4, 2));
+            Number(Field(text, 6, 1));
+            if (month < 1 || month > 12) Refuse(kRange);
+            return ok;
+        }
+
+        case 30:   // sale
+        case 31: { // cancellation: quantity, unit, price, department, flag, package price, name
+            auto quantity = Number(Field(text, 2, 9));
+            auto price = Number(Field(text, 15, 10));
+            int department = DepartmentNumber(Field(text, 25, 2));
+            char flag = Field(text, 27, 1)[0];
+            auto packagePrice = Number(Field(text, 28, 10));
+            Bytes name = Cut(TrimRight(Rest(text, 38)), 32);
+            if (flag != '0' && flag != '1') Refuse(kRange);
+            auto amount = LineAmount(quantity, price);
+            if (flag == '1') amount += LineAmount(quantity, packagePrice);
+            if (s.paymentStarted && s.receiptOpen) Refuse(kPaymentStarted);
+            auto plu = std::find_if(s.plus.begin(), s.plus.end(),
+                                    [&](const PluRecord& p) { return p.name == name; });
+            if (code == 30) {
+                openReceipt();
+                addToSubtotal(amount);
+                s.salesSinceZ = true;
+                if (plu != s.plus.end()) {
+                    plu->sold += quantity;
+                } else if (s.plus.size() < kMaxPlus) {
+                    const auto& dep = s.departments[department - 1];
+                    auto rate = s.vatRates[dep.taxLetter - 'A'];
+                    int taxRate = dep.taxLetter == s.exemptLetter ? 10000 : rate.value_or(-1);
+                    s.plus.push_back(PluRecord{name, "", price, taxRate, quantity});
+                }
+            } else {
+                needReceipt();
+                if (amount > s.subtotal) Refuse(kTooLarge);
+                s.subtotal -= amount;
+                if (plu != s.plus.end())
+                    plu->sold = std::max<std::int64_t>(0, plu->sold - quantity);
+            }
+            return ok;
+        }
+        case 32:   // discount
+        case 38: { // increase: base digit, value in hundredths of a percent of the subtotal
+            Number(Field(text, 2, 1));
+            auto value = Number(Rest(text, 3));
+            needReceipt();
+            if (s.paymentStarted) Refuse(kPaymentStarted);
+            if (code == 32 && value > 10000) Refuse(kRange);
+            auto change = static_cast<std::int64_t>(
+                (static_cast<__int128>(s.subtotal) * value + 5000) / 10000);
+            if (code == 32)
+                s.subtotal -= change;
+            else
+                addToSubtotal(change);
+            return ok;
+        }
+        case 33: { // payment: type digit, name, amount in hundredths
+            auto type = Number(Field(text, 2, 1));
+            Field(text, 3, 20);
+            auto amount = Number(Rest(text, 23));
+            needReceipt();
+            if (amount > kMaxAmount) Refuse(kTooLarge);
+            if (type != 0 && s.paidNonCash + amount > s.subtotal) Refuse(kTooLarge);
+            s.paid += amount;
+            if (type != 0) s.paidNonCash += amount;
+            s.paymentStarted = true;
+            return ok;
+        }
+        case 34: { // close: what cards and cheques did not cover was paid in cash
+            needReceipt();
+            s.drawer = std::min(kMaxAmount,
+                                s.drawer + std::max<std::int64_t>(0, s.subtotal - s.paidNonCash));
+            s.takingsSinceZ = std::min(kMaxAmount, s.takingsSinceZ + s.subtotal);
+            s.receiptOpen = false;
+            s.subtotal = s.paid = s.paidNonCash = 0;
+            s.paymentStarted = false;
+            return ok;
+        }
+        case 37: // cancel receipt
+            needReceipt();
+            s.receiptOpen = false;
+            s.subtotal = s.paid = s.paidNonCash = 0;
+            s.paymentStarted = false;
+            return ok;
+        case 39: // subtotal
+            needReceipt();
+            return ok + fmt::DecMin(s.subtotal, 12);
+        case 35:   // cash in
+        case 36: { // cash out
+            notInReceipt();
+            auto amount = Number(Rest(text, 2));
+            if (code == 35) {
+                if (s.drawer + amount > kMaxAmount) Refuse(kTooLarge);
+                s.drawer += amount;
+            } else {
+                if (amount > s.drawer) Refuse(kTooLarge);
+                s.drawer -= amount;
+            }
+            return ok;
+        }
+        case 88:
+            return ok + fmt::DecMin(s.drawer, 12);
+        case 82: // drawer
+        case 83: // logon without password
+        case 85: // package payments
+        case 97:
+        case 63: // invoice info
+            return ok;
+
+        case 84:   // sale of a package
+        case 96: { // return of a package: quantity, unit, price, name
+            auto quantity = Number(Field(text, 2, 9));
+            auto price = Number(Field(text, 15, 10));
+            Bytes name = Cut(TrimRight(Rest(text, 25)), 32);
+            auto amount = LineAmount(quantity, price);
+            auto package = std::find_if(s.packages.begin(), s.packages.end(),
+                                        [&](const PackageRecord& p) { return p.name == name; });
+            if (package == s.packages.end()) {
+                if (s.packages.size() >= kMaxPackages) Refuse(kTableFull);
+            }
+            if (code == 84) {
+                if (s.paymentStarted && s.receiptOpen) Refuse(kPaymentStarted);
+                openReceipt();
+                addToSubtotal(amount);
+                s.salesSinceZ = true;
+            } else {
+                needReceipt();
+                if (s.paymentStarted) Refuse(kPaymentStarted);
+                if (amount > s.subtotal) Refuse(kTooLarge);
+                s.subtotal -= amount;
+            }
+            if (package == s.packages.end()) {
+                s.packages.push_back(PackageRecord{name, price});
+                package = s.packages.end() - 1;
+            }
+            package->price = price;
+            auto& qty = code == 84 ? package->soldQty : package->returnedQty;
+            auto& sum = code == 84 ? package->soldAmount : package->returnedAmount;
+            // The upload fields are 4 and 6 bytes wide.
+            qty = std::min<std::int64_t>(qty + quantity, 0xFFFFFFFE);
+            sum = std::min<std::int64_t>(sum + amount, 0xFFFFFFFFFFFE);
+            return ok;
+        }
+
+        case 40: { // hardware status
+            Bytes r = ok;
+            r += s.idCode.empty() ? Bytes(3, '\xFF') : s.idCode;
+            r += s.idNumber.empty() ? Bytes(8, '\xFF') : s.idNumber;
+            r += s.taxId.empty() ? Bytes(10, '\xFF') : s.taxId;
+            r.push_back(static_cast<char>(s.idFormat[0]));
+            r.push_back(static_cast<char>(s.idFormat[1]));
+            bool full = s.lastZ >= s.zCapacity;
+            r += s.fiscalMode ? '0' : '1';
+            r += full ? '1' : '0';
+            r += '1'; // battery normal
+            r += '0'; // RAM reset pin open
+            r += s.receiptOpen ? '1' : '0';
+            r += '0'; // no memory test running
+            r += full ? '1' : '0';
+            r += fmt::DecMin(s.lastZ, 4);
+            r += fmt::DecMin(s.zCapacity - s.lastZ, 4);
+            r += s.systemNumber;
+            r += "0";  // records sound
+            r += "0";  // RAM check passed
+            r += "1";  // flash check passed
+            r += "0";  // fiscal memory check passed
+            r += "31"; // 3.1 V
+            return r;
+        }
+        case 41: { // software status
+            std::tm t = PrinterTime(s.clockOffset);
+            Bytes r = ok;
+            r += fmt::DecMin(t.tm_mday, 2) + fmt::DecMin(t.tm_mon + 1, 2) +
+                 fmt::DecMin(t.tm_year + 1900, 4);
+            r += fmt::DecMin(t.tm_hour, 2) + fmt::DecMin(t.tm_min, 2) + fmt::DecMin(t.tm_sec, 2);
+            r += fmt::DecMin(s.receiptNumber, 6);
+            r += fmt::DecMin(s.receiptOpen ? s.subtotal : 0, 12);
+            r += s.receiptOpen ? '1' : '0';
+            r += s.paymentStarted ? '1' : '0';
+            r += s.serviceMode ? '1' : '0';
+            r += '0';
+            r += '0'; // no super mode
+            r += s.salesSinceZ ? '1' : '0';
+            r += "100";  // print buffer left
+            r += "0210"; // software version
+            r += '0';    // RAM checksum sound
+            return r;
+        }
+        case 47:
+            return Bytes("P0") + s.printerStatus;
+        case 44:   // SRAM
+        case 45:   // EPROM
+        case 48: { // ROM: five (or more) hexadecimal address digits
+            BytesView digits = Rest(text, 2);
+            if (digits.size() < 5 || digits.size() > 8) Refuse(kMalformed);
+            std::uint32_t address = 0;
+            for (char c : digits) {
+                int v = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                               : -1;
+                if (v < 0) Refuse(kMalformed);
+                address = address * 16 + static_cast<std::uint32_t>(v);
+            }
+            if (address >= kMemorySize) Refuse(kRange);
+            Bytes r = ok;
+            for (std::uint32_t a = address; a < kMemorySize && a < address + kDumpBytes; ++a)
+                r.push_back(static_cast<char>(MemoryByte(static_cast<int>(code), a)));
+            return r;
+        }
+
+        case 86: // system number
+            notInReceipt();
+            s.systemNumber = Bytes(Field(text, 2, 16));
+            return ok;
+        case 91: { // tax rates
+            Bytes r = ok;
+            for (const auto& rate : s.vatRates)
+                r += rate ? fmt::DecMin(*rate, 4) : Bytes(4, '\xFF');
+            r += s.exemptLetter;
+            return r;
+        }
+        case 92: { // departments
+            Bytes r = ok;
+            for (int i = 0; i < 9; ++i) {
+                r += fmt::DecMin(i + 1, 2);
+                r += s.departments[i].taxLetter;
+                r += ZeroPadded(s.departments[i].name, 20);
+            }
+            return r;
+        }
+        case 93: { // head messages
+            Bytes r = ok;
+            for (int i = 0; i < 5; ++i) {
+                r += static_cast<char>('1' + i);
+                r += s.headers[i].second;
+                r += ZeroPadded(s.headers[i].text, 32);
+            }
+            return r;
+        }
+        case 94: { // printer speed digit
+            notInReceipt();
+            auto speed = Number(Rest(text, 2));
+            if (speed > 9) Refuse(kRange);
+            s.speed = static_cast<int>(speed);
+            return ok;
+        }
+        case 95: // service logon: any password opens service mode
+            notInReceipt();
+            s.serviceMode = true;
+            s.clerk = 0;
+            return ok;
+        case 98: { // clerk digit, password (3), name (14)
+            notInReceipt();
+            auto clerk = Number(Field(text, 2, 1));
+            if (clerk < 1) Refuse(kRange);
+            s.clerks[clerk - 1] =
+                Clerk{TrimRight(Field(text, 3, 3)), TrimRight(Field(text, 6, 14))};
+            return ok;
+        }
+        case 99: { // clerk digit, password
+            notInReceipt();
+            auto clerk = Number(Field(text, 2, 1));
+            if (clerk < 1) Refuse(kRange);
+            if (TrimRight(Rest(text, 3)) != s.clerks[clerk - 1].password) Refuse(kPassword);
+            s.clerk = static_cast<int>(clerk);
+            s.serviceMode = false;
+            return ok;
+        }
+
+        // Service library.
+        case 43: { // SRAM erase: everything but the fiscal memory and the clock
+            PrinterState fresh = FactoryState();
+            fresh.fiscalMode = s.fiscalMode;
+            fresh.idCode = s.idCode;
+            fresh.idNumber = s.idNumber;
+            fresh.taxId = s.taxId;
+            fresh.idFormat = s.idFormat;
+            fresh.lastZ = s.lastZ;
+            fresh.zCapacity = s.zCapacity;
+            fresh.clockOffset = s.clockOffset;
+            fresh.receiptNumber = s.receiptNumber;
+            s = std::move(fresh);
+            return ok;
+        }
+        case 46:   // enter fiscal mode
+        case 50: { // set identification
+            notInReceipt();
+            if (s.fiscalMode) Refuse(kFiscal);
+            s.idCode = Bytes(Field(text, 2, 3));
+            s.idNumber = Bytes(Field(text, 5, 8));
+            if (code == 46) s.fiscalMode = true;
+            return ok;
+        }
+        case 52: { // tax identification (10) and the format bytes (none, one or two)
+            notInReceipt();
+            if (s.fiscalMode) Refuse(kFiscal);
+            s.taxId = Bytes(Field(text, 2, 10));
+            auto high = text.size() > 12 ? static_cast<unsigned char>(text[12]) : 0;
+            auto low = text.size() > 13 ? static_cast<unsigned char>(text[13]) : 0;
+            if (high == 0xEE && low == 0xEE) high = low = 0; // format 0
+            s.idFormat = {static_cast<unsigned char>(high), static_cast<unsigned char>(low)};
+            return ok;
+        }
+        default:
+            Refuse(kUnknown);
+        }
+    } catch (const Refusal& r) {
+        return r.payload;
+    }
+}
+
+} // namespace fprn::emu

@@ -1,0 +1,119 @@
+#pragma once
+// What the emulated printer does with a command text: a little state (clock, receipt, tables,
+// identification) and the reply payloads. No I/O here; Printer puts the replies on the line.
+//
+// Error replies are "E0" and two digits:
+//   01 unknown command          05 no receipt open            09 payment already started
+//   02 malformed field          06 programming blocked until  10 table full
+//   03 value out of range          a Z report                 11 identification fixed by
+//   04 not allowed while a      07 wrong password                fiscal mode
+//      receipt is open          08 amount too large
+// "M001" answers a Z report when the fiscal memory is full.
+#include "bytes.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace fprn::emu {
+
+struct PluRecord {
+    Bytes name;         // up to 32 bytes
+    Bytes barcode;      // up to 13 digits
+    std::int64_t price; // hundredths
+    int taxRate;        // hundredths of a percent, 10000 for exempt
+    std::int64_t sold;  // thousandths of a unit since the last upload with clearing
+};
+
+struct PackageRecord {
+    Bytes name;                   // up to 32 bytes
+    std::int64_t price = 0;       // hundredths
+    std::int64_t soldQty = 0;     // thousandths
+    std::int64_t soldAmount = 0;  // hundredths
+    std::int64_t returnedQty = 0; // thousandths
+    std::int64_t returnedAmount = 0;
+};
+
+struct Department {
+    char taxLetter = 'A';
+    Bytes name; // up to 20 bytes
+};
+
+struct Clerk {
+    Bytes password; // up to 3 bytes, trailing blanks dropped
+    Bytes name;     // up to 14 bytes
+};
+
+struct Header {
+    char second = '0'; // the second number of the set command, echoed in the upload
+    Bytes text;        // up to 32 bytes
+};
+
+struct PrinterState {
+    // Fiscal memory: survives an SRAM erase.
+    bool fiscalMode = false;
+    Bytes idCode;   // 3 bytes once set, empty before
+    Bytes idNumber; // 8 bytes once set
+    Bytes taxId;    // 10 bytes once set
+    std::array<unsigned char, 2> idFormat{0, 0};
+    int lastZ = 0;
+    int zCapacity = 1800;
+
+    // Static RAM.
+    std::int64_t clockOffset = 0; // seconds added to the host clock's local time
+    Bytes systemNumber = Bytes(16, ' ');
+    std::array<Header, 5> headers;
+    std::array<Department, 9> departments;
+    std::array<std::optional<int>, 9> vatRates; // hundredths of a percent; empty when not set
+    char exemptLetter = 'E';
+    std::array<Clerk, 9> clerks;
+    int clerk = 0; // logged-on clerk, 0 for none
+    bool serviceMode = false;
+    int speed = 0;
+    char printerStatus = '0';
+    std::vector<PluRecord> plus;
+    std::vector<PackageRecord> packages;
+
+    bool receiptOpen = false;
+    int receiptNumber = 0;
+    std::int64_t subtotal = 0; // hundredths
+    std::int64_t paid = 0;     // hundredths, all payment types
+    std::int64_t paidNonCash = 0;
+    bool paymentStarted = false;
+    std::int64_t drawer = 0; // cash in drawer, hundredths
+    bool salesSinceZ = false;
+    std::int64_t takingsSinceZ = 0;
+};
+
+// The tables a fresh or SRAM-erased printer holds, so that uploads show something.
+PrinterState FactoryState();
+
+struct Answer {
+    std::vector<Bytes> payloads; // one reply, or the data frames and end frame of an upload
+    bool upload = false;
+};
+
+// Payload of the frame that ends an upload.
+inline const Bytes kUploadEnd = Bytes("O0\xAA", 3);
+
+class Device {
+public:
+    Device() : state_(FactoryState()) {}
+    explicit Device(PrinterState state) : state_(std::move(state)) {}
+
+    Answer Execute(BytesView text);
+    const PrinterState& State() const { return state_; }
+
+private:
+    Bytes Run(BytesView text);
+    Answer Upload(BytesView text);
+
+    PrinterState state_;
+};
+
+// Short readable name of a command code ("40" -> "hardware status"); empty when unknown.
+std::string_view CommandName(BytesView text);
+
+} // namespace fprn::emu
