@@ -1,0 +1,55 @@
+// A C program that links only the driver library, run from its own folder: the library works
+// without any message loop of the host's, and its trace log lands beside the program.
+#include "driverfiles.h"
+#include "dynlib.h"
+#include "frame.h"
+#include "printer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TEST(CHost, RunsACommandAndLogsBesideTheProgram) {
+    fs::path dir = fs::temp_directory_path() / ("fprn-chost-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path bin = fprn::plat::ProgramFolder();
+    fs::copy_file(bin / "fprn_chost", dir / "fprn_chost");
+
+    fprn::emu::Printer printer;
+    printer.PushReaction(fprn::emu::Reaction::WithPayload("O0READY"));
+    std::string cmd = "cd / && LD_LIBRARY_PATH=" + bin.string() + " " +
+                      (dir / "fprn_chost").string() + " " + printer.SlavePath();
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char line[256];
+    while (fgets(line, sizeof line, p)) out += line;
+    int status = pclose(p);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out, "open 0\ncode 0 length 7 reply O0READY\nclose 0\n");
+
+    auto frames = printer.Received();
+    ASSERT_EQ(frames.size(), 1u);
+    std::uint8_t seq = 0; // the first command of a freshly loaded library
+    std::string expected = fprn::TraceRecord(fprn::BuildFrame(seq, "40"));
+    std::ifstream in(dir / "FiscPrn.log", std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string log = ss.str();
+    ASSERT_GE(log.size(), expected.size());
+    EXPECT_EQ(log.substr(0, expected.size()), expected);
+    EXPECT_EQ(expected, "\r\nC0 01 AA 55 34 30 9B C0 C0 C0 ");
+    // The rest is the reply as it came in, in one or more records.
+    std::string rest;
+    for (char c : log.substr(expected.size()))
+        if (c != '\r' && c != '\n') rest += c;
+    EXPECT_NE(rest.find("4F 30 52 45 41 44 59 "), std::string::npos) << rest;
+    printer.Stop();
+    fs::remove_all(dir);
+}
