@@ -26,8 +26,10 @@ ReceivedFrame Decode(Stretch stretch) {
     if (!stretch.raw.empty() && static_cast<unsigned char>(stretch.raw[0]) != kFrameEsc)
         f.sequence = static_cast<std::uint8_t>(stretch.raw[0]);
     if (!stretch.overflow) {
-        f.text = ParseFrame(Bytes(1, static_cast<char>(kFrameEnd)) + stretch.raw);
-        f.valid = !f.text.empty();
+        if (auto text = CommandText(stretch.raw)) {
+            f.valid = true;
+            f.text = std::move(*text);
+        }
     }
     f.raw = std::move(stretch.raw);
     return f;

@@ -91,7 +91,7 @@ struct Reaction {
 // One stretch of received bytes between 0xC0 delimiters.
 struct ReceivedFrame {
     Bytes raw;                 // as received, still stuffed, without the delimiters
-    bool valid = false;        // escapes, marker and checksum sound, text not empty
+    bool valid = false;        // escapes, marker and checksum sound
     std::uint8_t sequence = 0; // first body byte (0 when there is none)
     Bytes text;                // the command text; empty when not valid
     Clock::time_point received;

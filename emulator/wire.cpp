@@ -46,6 +46,34 @@ Bytes EncodeReply(std::uint8_t sequence, BytesView payload, Corruption corruptio
     return frame;
 }
 
+std::optional<Bytes> CommandText(BytesView raw) {
+    Bytes text = ParseFrame(Bytes(1, static_cast<char>(kFrameEnd)) + Bytes(raw));
+    if (!text.empty()) return text;
+    // The parser refuses empty texts and stretches of six bytes or fewer; a printer still
+    // reads a sound frame of that size as a command (and refuses it).
+    Bytes body;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        auto c = static_cast<unsigned char>(raw[i]);
+        if (c == kFrameEsc) {
+            if (i + 1 >= raw.size()) return std::nullopt;
+            auto next = static_cast<unsigned char>(raw[++i]);
+            if (next == kFrameEscEnd)
+                c = kFrameEnd;
+            else if (next == kFrameEscEsc)
+                c = kFrameEsc;
+            else
+                return std::nullopt;
+        }
+        body.push_back(static_cast<char>(c));
+    }
+    if (body.size() < 4 || static_cast<unsigned char>(body[1]) != 0xAA ||
+        static_cast<unsigned char>(body[2]) != 0x55 ||
+        static_cast<unsigned char>(body.back()) !=
+            FrameChecksum(BytesView(body).substr(0, body.size() - 1)))
+        return std::nullopt;
+    return body.substr(3, body.size() - 4);
+}
+
 std::vector<Stretch> FrameCollector::Feed(BytesView bytes) {
     std::vector<Stretch> done;
     for (unsigned char c : bytes) {

@@ -5,6 +5,7 @@
 #include "bytes.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace fprn::emu {
@@ -20,6 +21,10 @@ enum class Corruption {
 // 0xC0, the stuffed body (sequence, 0xAA 0x55, payload, checksum), one closing 0xC0.
 Bytes EncodeReply(std::uint8_t sequence, BytesView payload,
                   Corruption corruption = Corruption::None);
+
+// The command text of a received stretch (without delimiters), or nothing when the frame is
+// not sound. Unlike ParseFrame alone it also reads frames with a short or empty text.
+std::optional<Bytes> CommandText(BytesView raw);
 
 // One stretch of received bytes that a 0xC0 closed, still stuffed, without its delimiters.
 struct Stretch {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -256,6 +257,25 @@ TEST_F(PrinterTest, BadFramesFromTheLineAreRecordedAndIgnored) {
     EXPECT_EQ(line.Ask("40"), "E001");
 }
 
+TEST_F(PrinterTest, EmptyAndShortTextsAreRefusedNotIgnored) {
+    EXPECT_EQ(line.Ask(""), "E001");
+    EXPECT_EQ(line.Ask("4"), "E001");
+    auto got = printer.Received();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_TRUE(got[0].valid);
+    EXPECT_EQ(got[1].text, "4");
+}
+
+TEST_F(PrinterTest, EndlessNoiseIsCutAndTheNextFrameStillAnswered) {
+    line.Write(Bytes(3 * fprn::emu::FrameCollector::kMaxStretch, 'n'));
+    EXPECT_EQ(line.Ask("47"), "P00");
+    auto got = printer.Received();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_FALSE(got[0].valid);
+    EXPECT_EQ(got[0].raw.size(), fprn::emu::FrameCollector::kMaxStretch);
+    EXPECT_EQ(printer.RawReceived().size(), 3 * fprn::emu::FrameCollector::kMaxStretch + 10);
+}
+
 TEST_F(PrinterTest, FramesSplitAcrossWritesAreReassembled) {
     std::uint8_t seq = 0;
     Bytes frame = fprn::BuildFrame(seq, texts::SaleItem(1, "kg", 2.5, "01", "APPLES", 0, 0));
@@ -338,6 +358,23 @@ TEST(PrinterOnGivenLine, ServesAMasterItDoesNotOwn) {
     printer.Stop();
     std::lock_guard lock(m);
     EXPECT_EQ(seen, std::vector<Bytes>{"47"});
+}
+
+TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlave) {
+    fprn::test::PtyPair pty;
+    pty.releaseSlave();
+    Printer printer(pty.master());
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_FALSE(printer.WaitForFrames(1, 300ms));
+    getrusage(RUSAGE_SELF, &after);
+    auto cpu = [](const rusage& u) {
+        return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+    };
+    EXPECT_LT(cpu(after) - cpu(before), 100ms) << "no spinning on the hang-up";
+    Line line(pty.slavePath());
+    EXPECT_EQ(line.Ask("47"), "P00");
 }
 
 TEST(EmulatorProgram, LinksItsLineAnswersAndStopsOnSigterm) {

@@ -74,3 +74,24 @@ TEST(FrameCollector, BoundsAStretchThatNeverEnds) {
     EXPECT_EQ(done[0].raw.size(), FrameCollector::kMaxStretch);
     EXPECT_FALSE(done[1].overflow) << "the next stretch starts clean";
 }
+
+TEST(CommandText, ReadsSoundFramesOfAnySizeAndRefusesBrokenOnes) {
+    auto raw = [](std::uint8_t seq, const Bytes& text) {
+        Bytes f = fprn::BuildFrame(seq, text);
+        return f.substr(1, f.size() - 4);
+    };
+    EXPECT_EQ(fprn::emu::CommandText(raw(0, "40")), "40");
+    EXPECT_EQ(fprn::emu::CommandText(raw(0, "4")), "4") << "one character, five bytes";
+    EXPECT_EQ(fprn::emu::CommandText(raw(0, "")), "") << "sound frame without text";
+    EXPECT_EQ(fprn::emu::CommandText(raw(0, B({0x3F}))), B({0x3F})) << "stuffed checksum";
+    EXPECT_EQ(fprn::emu::CommandText(raw(0, B({0xC0, 0xDB}))), B({0xC0, 0xDB}));
+
+    Bytes bad = raw(0, "4");
+    bad.back() = static_cast<char>(bad.back() + 1);
+    EXPECT_FALSE(fprn::emu::CommandText(bad));
+    EXPECT_FALSE(fprn::emu::CommandText(B({0x01, 0xAA, 0x56, 0x00})));
+    EXPECT_FALSE(fprn::emu::CommandText(B({0x01, 0xAA, 0x55})));
+    EXPECT_FALSE(fprn::emu::CommandText(B({0x01, 0xAA, 0x55, 0xDB})));
+    EXPECT_FALSE(fprn::emu::CommandText(B({0x01, 0xAA, 0x55, 0xDB, 0xDE, 0x00})));
+    EXPECT_FALSE(fprn::emu::CommandText("junk"));
+}
