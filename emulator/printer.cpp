@@ -45,8 +45,9 @@ Reaction Reaction::WithPayload(Bytes payload) {
 }
 
 Reaction Reaction::ErrorReply(char kind, int number) {
+    number = (number % 100 + 100) % 100;
     Bytes p{kind, '0'};
-    p.push_back(static_cast<char>('0' + (number / 10) % 10));
+    p.push_back(static_cast<char>('0' + number / 10));
     p.push_back(static_cast<char>('0' + number % 10));
     return WithPayload(std::move(p));
 }
@@ -58,9 +59,7 @@ Reaction Reaction::Silent() {
 }
 
 Reaction Reaction::Corrupted(Corruption corruption) {
-    Reaction r;
-    r.corruption = corruption;
-    return r;
+    return Reaction().WithCorruption(corruption);
 }
 
 Reaction Reaction::UploadFrames(std::vector<Bytes> frames, bool endFrame) {

@@ -58,7 +58,7 @@ struct Reaction {
 
     static Reaction Default() { return {}; }
     static Reaction WithPayload(Bytes payload);
-    // "E0", "P0" or "M0" followed by the two digits of `number` (kind 'E', 'P' or 'M').
+    // "E0", "P0" or "M0" followed by the two digits of `number` mod 100 (kind 'E', 'P', 'M').
     static Reaction ErrorReply(char kind, int number);
     static Reaction Silent();
     static Reaction Corrupted(Corruption corruption);
@@ -79,6 +79,10 @@ struct Reaction {
     }
     Reaction& FrameGap(Millis gap) {
         frameGap = gap;
+        return *this;
+    }
+    Reaction& WithCorruption(Corruption c) {
+        corruption = c;
         return *this;
     }
     Reaction& ThenSound(Millis d) {

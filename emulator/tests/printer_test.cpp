@@ -136,6 +136,11 @@ TEST_F(PrinterTest, ScriptedPayloadsAndErrorRepliesGoOutAsFrames) {
     EXPECT_EQ(line.Ask("40"), "P003");
     EXPECT_EQ(line.Ask("40"), "M099");
     EXPECT_EQ(line.Ask("47"), "P00") << "queue empty: the printer's own answer again";
+
+    printer.PushReaction(Reaction::ErrorReply('E', 115));
+    printer.PushReaction(Reaction::ErrorReply('E', -1));
+    EXPECT_EQ(line.Ask("40"), "E015") << "two digits, never more";
+    EXPECT_EQ(line.Ask("40"), "E099");
 }
 
 TEST_F(PrinterTest, SilenceLeavesTheLineQuietUntilTheResend) {
@@ -177,6 +182,19 @@ TEST_F(PrinterTest, CorruptedRepliesAreRejectedByTheParser) {
     auto escape = line.ReadReplies(1);
     ASSERT_EQ(escape.size(), 1u);
     EXPECT_NE(escape[0].raw.find(B({0xDB, 0xDE})), Bytes::npos);
+}
+
+TEST_F(PrinterTest, ScriptedPayloadsCanBeCorruptedToo) {
+    printer.PushReaction(
+        Reaction::WithPayload("O0MINE").WithCorruption(Corruption::BadChecksum).ThenSound(20ms));
+    line.Send("40");
+    auto replies = line.ReadReplies(2);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].payload, "");
+    EXPECT_EQ(replies[1].payload, "O0MINE");
+    EXPECT_EQ(replies[0].raw.substr(0, replies[0].raw.size() - 1),
+              replies[1].raw.substr(0, replies[1].raw.size() - 1))
+        << "only the checksum differs";
 }
 
 TEST_F(PrinterTest, CorruptedReplyCanBeFollowedByTheSoundOneLater) {
