@@ -164,6 +164,28 @@ void EndEditStyles() {
     }
 }
 
+void ReleaseStyleController(TEditStyleLink* edit, TEditStyleController*& current) {
+    if (current != nullptr && !current->IsDestroying()) {
+        current->RemoveLink(edit);
+        current->RemoveFreeNotification(edit);
+    }
+    current = nullptr;
+}
+
+void ChangeStyleController(TEditStyleLink* edit, TEditStyleController*& current,
+                           TEditStyleController* value) {
+    if (value == current) return;
+    ReleaseStyleController(edit, current);
+    current = value;
+    if (value != nullptr) {
+        value->AddLink(edit);
+        value->FreeNotification(edit);
+        value->LinkChanged(edit);
+    } else {
+        edit->StyleChanged();
+    }
+}
+
 // ---- TEditStyle ----
 
 TEditStyle::TEditStyle(TEditStyleLink* edit) : fEdit(edit) {

@@ -193,6 +193,14 @@ TEditStyleController* DefaultStyleController();
 void StartEditStyles();
 void EndEditStyles();
 
+// An edit's StyleController setter: leaves the old controller (unless it is being destroyed),
+// joins the new one, asks for its free notification and lets it style the edit; nullptr goes back
+// to the default controller and restyles the edit.
+void ChangeStyleController(TEditStyleLink* edit, TEditStyleController*& current,
+                           TEditStyleController* value);
+// An edit going away leaves its controller (unless that is being destroyed).
+void ReleaseStyleController(TEditStyleLink* edit, TEditStyleController*& current);
+
 // One edit's style: own values where AssignedValues says so, otherwise resolved.
 class TEditStyle {
 public:

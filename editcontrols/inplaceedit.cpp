@@ -111,29 +111,14 @@ TInplaceEdit::TInplaceEdit(QWidget* parent) : QLineEdit(parent) {
 TInplaceEdit::~TInplaceEdit() {
     fDestroying = true;
     if (gFocusReturnEdit == this) gFocusReturnEdit = nullptr;
-    if (fStyleController != nullptr && !fStyleController->IsDestroying()) {
-        fStyleController->RemoveLink(this);
-        fStyleController->RemoveFreeNotification(this);
-    }
+    ReleaseStyleController(this, fStyleController);
     fStyle.reset();
 }
 
 // ---- style ----
 
 void TInplaceEdit::SetStyleController(TEditStyleController* value) {
-    if (value == fStyleController) return;
-    if (fStyleController != nullptr && !fStyleController->IsDestroying()) {
-        fStyleController->RemoveLink(this);
-        fStyleController->RemoveFreeNotification(this);
-    }
-    fStyleController = value;
-    if (value != nullptr) {
-        value->AddLink(this);
-        value->FreeNotification(this);
-        value->LinkChanged(this);
-    } else {
-        StyleChanged();
-    }
+    ChangeStyleController(this, fStyleController, value);
 }
 
 void TInplaceEdit::StyleControllerFreed(TStyleController* controller) {
@@ -244,7 +229,10 @@ void TInplaceEdit::ReturnFocusLater() {
 }
 
 void TInplaceEdit::Change() {
-    if (OnChange) OnChange(this);
+    // Called from inside the line edit's signals: a throwing handler must not unwind through it.
+    Guard([this] {
+        if (OnChange) OnChange(this);
+    });
 }
 
 QString TInplaceEdit::GetEditValue(bool) const {

@@ -133,7 +133,8 @@ public:
     // Runs OnValidate when modified; a refusal beeps, sends the focus back and throws
     // EEditInvalidInput with the error text.
     virtual void ValidateEdit();
-    // Change notification; descendants call it when their text changes.
+    // Change notification; descendants call it when their text changes. An exception from
+    // OnChange is reported, not thrown, since this runs inside the line edit's signals.
     virtual void Change();
     // The text to show; the painting flag lets a descendant show a display text.
     virtual QString GetEditValue(bool forPainting) const;
