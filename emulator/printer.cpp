@@ -100,6 +100,8 @@ void Printer::Stop() {
     std::uint64_t one = 1;
     while (write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
     }
+    // From the observer the thread ends after it returns; the destructor joins it.
+    if (std::this_thread::get_id() == thread_.get_id()) return;
     thread_.join();
 }
 

@@ -133,7 +133,8 @@ public:
     // A copy of the emulated printer's state.
     PrinterState State() const;
 
-    // Ends the thread at once; pending replies are dropped. Idempotent.
+    // Ends the thread at once; pending replies are dropped. Idempotent; may be called from
+    // the observer.
     void Stop();
 
 private:

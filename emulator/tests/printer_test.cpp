@@ -362,6 +362,17 @@ TEST(PrinterStop, IsPromptWhileIdleDelayedAndMidUpload) {
     }
 }
 
+TEST(PrinterStop, WorksFromTheObserver) {
+    Printer* self = nullptr;
+    Printer printer([&](const fprn::emu::ReceivedFrame&) { self->Stop(); });
+    self = &printer;
+    Line line(printer.SlavePath());
+    line.Send("47");
+    ASSERT_TRUE(printer.WaitForFrames(1, 1s));
+    line.Send("47");
+    EXPECT_FALSE(printer.WaitForFrames(2, 200ms)) << "nobody reads after the stop";
+}
+
 TEST(PrinterOnGivenLine, ServesAMasterItDoesNotOwn) {
     fprn::test::PtyPair pty;
     std::vector<Bytes> seen;
