@@ -80,6 +80,16 @@ void FakeBootLoader::SetSilent(bool silent) {
     silent_ = silent;
 }
 
+void FakeBootLoader::SetOnPacket(std::function<void(const BootPacket&)> onPacket) {
+    std::lock_guard lock(mutex_);
+    onPacket_ = std::move(onPacket);
+}
+
+void FakeBootLoader::SetOnWakeUp(std::function<void(int)> onWakeUp) {
+    std::lock_guard lock(mutex_);
+    onWakeUp_ = std::move(onWakeUp);
+}
+
 void FakeBootLoader::Start() {
     if (thread_.joinable()) return;
     wake_ = eventfd(0, EFD_CLOEXEC);
@@ -115,6 +125,10 @@ void FakeBootLoader::Run() {
             ssize_t n = ::read(master_, buf, sizeof buf);
             if (n > 0) {
                 std::vector<Chunk> out;
+                std::vector<BootPacket> packets;
+                std::vector<int> bursts;
+                std::function<void(const BootPacket&)> onPacket;
+                std::function<void(int)> onWakeUp;
                 {
                     std::lock_guard lock(mutex_);
                     received_.append(reinterpret_cast<const char*>(buf),
@@ -123,8 +137,16 @@ void FakeBootLoader::Run() {
                     Take(buf, static_cast<std::size_t>(n));
                     for (auto& c : pending_) out.push_back({std::move(c.first), c.second});
                     pending_.clear();
+                    packets.swap(newPackets_);
+                    bursts.swap(newBursts_);
+                    onPacket = onPacket_;
+                    onWakeUp = onWakeUp_;
                 }
                 changed_.notify_all();
+                for (int b : bursts)
+                    if (onWakeUp) onWakeUp(b);
+                for (const auto& p : packets)
+                    if (onPacket) onPacket(p);
                 for (auto& c : out) {
                     if (c.pauseMs > 0) {
                         pollfd w{wake_, POLLIN, 0};
@@ -136,8 +158,8 @@ void FakeBootLoader::Run() {
             }
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             hungUp = true;
-        } else if (fds[1].revents & (POLLHUP | POLLERR)) {
-            hungUp = true;
+        } else if (fds[1].revents != 0) {
+            hungUp = true; // hang-up, error, or a master closed under the loader
         }
     }
 }
@@ -169,7 +191,7 @@ void FakeBootLoader::Take(const std::uint8_t* bytes, std::size_t count) {
         if (!inFrame_) {
             if (b == WakeUpByte) {
                 if (++wakeRun_ == WakeUpBurst) {
-                    ++wakeBursts_;
+                    newBursts_.push_back(++wakeBursts_);
                     wakeRun_ = 0;
                 }
             } else {
@@ -215,6 +237,7 @@ void FakeBootLoader::Complete() {
     }
     p.action = action;
     packets_.push_back(p);
+    newPackets_.push_back(p);
 
     if (action == BootAction::Answer) {
         if (p.command == tb::CmdLogon && p.number == LogonNumber) {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -53,6 +54,11 @@ public:
     void SetIdentification(const std::array<std::uint8_t, 256>& data);
     // Answers nothing while true (a broadcast receiver).
     void SetSilent(bool silent);
+
+    // Called on the loader's thread for each packet received and each wake-up burst, before
+    // the answer goes out. Set before Start.
+    void SetOnPacket(std::function<void(const BootPacket&)> onPacket);
+    void SetOnWakeUp(std::function<void(int bursts)> onWakeUp);
 
     // Starts and stops the loader's thread; Stop returns promptly and is idempotent.
     void Start();
@@ -105,6 +111,10 @@ private:
     std::string received_;
     std::uint64_t arrivals_ = 0;
     std::vector<std::pair<std::string, int>> pending_; // answers and the pause before each
+    std::function<void(const BootPacket&)> onPacket_;
+    std::function<void(int)> onWakeUp_;
+    std::vector<BootPacket> newPackets_;
+    std::vector<int> newBursts_;
 };
 
 } // namespace fprn::emu
