@@ -363,10 +363,3 @@ TEST(ServiceCommands, SramEraseKeepsTheFiscalMemory) {
     EXPECT_EQ(s.receiptNumber, 1) << "numbering goes on";
     EXPECT_EQ(s.headers[0].text, fprn::emu::FactoryState().headers[0].text);
 }
-
-TEST(CommandNames, NameTheCodesForTheLog) {
-    EXPECT_EQ(fprn::emu::CommandName("40"), "hardware status");
-    EXPECT_EQ(fprn::emu::CommandName(texts::UploadPkg('1')), "upload packages");
-    EXPECT_EQ(fprn::emu::CommandName("77"), "");
-    EXPECT_EQ(fprn::emu::CommandName("4"), "");
-}
