@@ -9,6 +9,21 @@
 //   04 not allowed while a      07 wrong password                fiscal mode
 //      receipt is open          08 amount too large
 // "M001" answers a Z report when the fiscal memory is full.
+//
+// Replies other than "O0":
+//   40  62 bytes, 41  48 bytes, 47  "P0" and the status digit (the console's status pages)
+//   39  "O0" and the subtotal, 88  "O0" and the cash in drawer: 12 digits in hundredths
+//   44, 45, 48  "O0" and 510 bytes of memory from the address (less at the end of the 1 MiB)
+//   91, 92, 93  tax rates, departments, head messages (texts padded with zero bytes)
+//   89, 90  data frames of up to four records each, then "O0" 0xAA
+// Item records: name, price, tax rate (10000 exempt), quantity sold in hundredths, three
+// empty values, then the barcode in the last 20 bytes. Package records: name, price,
+// quantity and amount sold, quantity and amount returned; selector '1' clears the counts.
+//
+// Rules: a sale or package sale opens a receipt; close pays in cash whatever other payments
+// left open; sales stop once a payment started; settings, reports and cash in or out wait
+// until no receipt is open; tax rates wait for a Z report after sales; the clerk password
+// must match (98 sets it, "000" at first); any service password is taken.
 #include "bytes.h"
 
 #include <array>
