@@ -147,6 +147,9 @@ PrinterState FactoryState() {
     std::tm local{};
     localtime_r(&now, &local);
     s.clockOffset = local.tm_gmtoff;
+    // The serial number comes from the factory; the tax identification from the service.
+    s.idCode = "DEM";
+    s.idNumber = "00012345";
 
     const char* headers[5] = {"         DEMO SHOP", "      1 MARKET STREET",
                               "      OPEN 8:00-20:00", "", "   THANK YOU, COME AGAIN"};

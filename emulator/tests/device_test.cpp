@@ -41,12 +41,13 @@ Bytes Subtotal(Device& d) {
 
 } // namespace
 
-TEST(HardwareStatus, FreshPrinterIsUnidentifiedInTrainingMode) {
+TEST(HardwareStatus, FreshPrinterHasNoTaxIdAndRunsInTrainingMode) {
     Device d;
     Bytes r = Ask(d, texts::HardwareStatus());
     ASSERT_EQ(r.size(), 62u);
     EXPECT_EQ(r.substr(0, 2), "O0");
-    EXPECT_EQ(r.substr(2, 21), Bytes(21, '\xFF')) << "ID code, ID number, tax ID empty";
+    EXPECT_EQ(r.substr(2, 11), "DEM00012345");
+    EXPECT_EQ(r.substr(13, 10), Bytes(10, '\xFF')) << "tax ID empty";
     EXPECT_EQ(r.substr(23, 2), B({0, 0}));
     EXPECT_EQ(r[25], '1') << "training mode";
     EXPECT_EQ(r[26], '0');
@@ -85,7 +86,12 @@ TEST(HardwareStatus, ShowsIdentificationFiscalModeReceiptAndZCount) {
 }
 
 TEST(HardwareStatus, TaxIdFormatBytesFollowTheServiceCommand) {
-    Device d;
+    PrinterState blank = fprn::emu::FactoryState();
+    blank.idCode.clear();
+    blank.idNumber.clear();
+    Device d(blank);
+    EXPECT_EQ(Ask(d, texts::HardwareStatus()).substr(2, 11), Bytes(11, '\xFF'))
+        << "unset identification";
     // Format 0 goes as EE EE; a high byte alone when the low byte is 0.
     EXPECT_EQ(Ask(d, "52ABCDEFGHIJ" + B({0xEE, 0xEE})), "O0");
     EXPECT_EQ(Ask(d, texts::HardwareStatus()).substr(23, 2), B({0, 0}));
