@@ -389,6 +389,7 @@ struct PaintCase {
     TEditEdges edges;
     bool shadow;
     bool enabled = true;
+    bool hot = false; // mouse inside, hot tracking on
 };
 
 // Renders the edit on a magenta parent and checks every pixel: outside the region the parent,
@@ -405,10 +406,16 @@ void CheckPaintedEdit(const PaintCase& c) {
     edit.Style().SetShadow(c.shadow);
     edit.Style().SetBorderColor(0x0000C0); // dark red
     edit.setEnabled(c.enabled);
+    if (c.hot) {
+        edit.Style().SetHotTrack(true);
+        QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+        QApplication::sendEvent(&edit, &enter);
+    }
     QImage image(parent.size(), QImage::Format_RGB32);
     parent.render(&image);
 
     const auto data = edit.CreateViewData(true);
+    EXPECT_EQ(data->BorderStyle, HotBorderStyle(c.style, c.hot, true));
     const TEditViewInfo info = edit.CalcViewInfo(*data, false);
     const auto region = BorderRegion(info);
     const auto fills = BorderFills(info, data->Border());
@@ -443,6 +450,13 @@ TEST(InplaceEditPainting, EveryStyleAndEdgeSubsetPaintsWhatTheGeometrySays) {
         for (const TEditEdges& edges : edgeSets)
             for (bool shadow : {false, true})
                 CheckPaintedEdit({static_cast<TEditBorderStyle>(s), edges, shadow});
+}
+
+TEST(InplaceEditPainting, HotEditsPaintTheRaisedBorder) {
+    for (int s = xbsNone; s <= xbs3D; ++s) {
+        CheckPaintedEdit({static_cast<TEditBorderStyle>(s), kAllEdges, false, true, true});
+        CheckPaintedEdit({static_cast<TEditBorderStyle>(s), {edgBottom}, true, true, true});
+    }
 }
 
 TEST(InplaceEditPainting, DisabledEditPaintsButtonFace) {
