@@ -1,5 +1,6 @@
 // The packet transport against the fake boot loader on a pseudo-terminal.
 #include "bootloader.h"
+#include "dynlib.h"
 #include "msgqueue.h"
 #include "ptypair.h"
 #include "serialcomm.h"
@@ -382,11 +383,11 @@ TEST_F(TransportTest, FullDownloadRebuildsTheImage) {
                 break;
             }
         std::size_t blocks = 0;
-        for (const auto& p : loader->Packets())
-            if (p.command == tb::CmdProgram && p.rate != 57600)
-                ADD_FAILURE() << p.number;
-            else if (p.command == tb::CmdProgram)
-                ++blocks;
+        for (const auto& p : loader->Packets()) {
+            if (p.command != tb::CmdProgram) continue;
+            EXPECT_EQ(p.rate, 57600u) << p.number; // everything after the logon at BaudRate
+            ++blocks;
+        }
         EXPECT_EQ(blocks, (full ? 256u : 240u) + 2 + 2); // start, end, two repeats
 
         loader->Stop();
@@ -548,4 +549,23 @@ TEST_F(TransportTest, OperationStartedFromAHandlerDuringAWaitIsRefused) {
     EXPECT_TRUE(comm.Logon(Station, true)); // the second logon at 9600 is answered
     EXPECT_FALSE(nested);
     for (const auto& p : loader->Packets()) EXPECT_NE(p.number, 99);
+}
+
+TEST_F(TransportTest, TraceGoesToTheProgramFolderByDefault) {
+    TTolmIBusComm::Tuning tuning;
+    comm.SetTuning(tuning);
+    std::string path = plat::ProgramFolder() + "DEBUG.LOG";
+    ASSERT_NE(plat::ProgramFolder(), "");
+    std::ofstream(path) << "left from before";
+    Open();
+    comm.SetActive(false);
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+TEST_F(TransportTest, DelayEndsEarlyOnCancel) {
+    EXPECT_TRUE(comm.Delay(10));
+    aborter.Post(1);
+    EXPECT_FALSE(DelaySeconds(comm, 60));
+    EXPECT_TRUE(comm.Failed());
 }
