@@ -98,56 +98,7 @@ bool WaitFor(int fd, short events, int stopFd, short& revents, bool& stopped) {
 
 } // namespace
 
-SerialPort::~SerialPort() {
-    Close();
-}
-
-SerialOpenError SerialPort::Open(const std::string& name) {
-    Close();
-    std::string path = ResolvePortName(name);
-    int fd;
-    while ((fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
-           errno == EINTR) {
-    }
-    if (fd < 0) return SerialOpenError::CannotOpen;
-    // flock holds against a second opener even when both run as root (TIOCEXCL would not).
-    int r;
-    while ((r = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    if (r != 0) {
-        ::close(fd);
-        return SerialOpenError::CannotOpen;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
-        ::close(fd);
-        return SerialOpenError::NotCharDevice;
-    }
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        ::close(fd);
-        return SerialOpenError::NotTerminal;
-    }
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 1;
-    tio.c_cc[VTIME] = 0;
-    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-        ::close(fd);
-        return SerialOpenError::NotTerminal;
-    }
-    fd_ = fd;
-    return SerialOpenError::None;
-}
-
-void SerialPort::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
-
-bool SerialPort::Apply(const SerialSettings& s) {
-    termios tio{};
-    if (fd_ < 0 || tcgetattr(fd_, &tio) != 0) return false;
+void ToTermios(const SerialSettings& s, termios& tio) {
     cfmakeraw(&tio);
     tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
     if (s.parityCheck) tio.c_iflag |= INPCK;
@@ -200,18 +151,9 @@ bool SerialPort::Apply(const SerialSettings& s) {
         cfsetispeed(&tio, code);
         cfsetospeed(&tio, code);
     }
-    int r;
-    while ((r = tcsetattr(fd_, TCSANOW, &tio)) != 0 && errno == EINTR) {
-    }
-    if (r != 0) return false;
-    SetModemLine(fd_, TIOCM_DTR, s.dtr);
-    SetModemLine(fd_, TIOCM_RTS, s.rts);
-    return true;
 }
 
-bool SerialPort::Read(SerialSettings& s) const {
-    termios tio{};
-    if (fd_ < 0 || tcgetattr(fd_, &tio) != 0) return false;
+void FromTermios(const termios& tio, SerialSettings& s) {
     s.baudRate = RateOf(cfgetospeed(&tio));
     switch (tio.c_cflag & CSIZE) {
     case CS5:
@@ -236,15 +178,82 @@ bool SerialPort::Read(SerialSettings& s) const {
     s.stopBits = (tio.c_cflag & CSTOPB) ? SerialStopBits::Two : SerialStopBits::One;
     s.parityCheck = (tio.c_iflag & INPCK) != 0;
     s.ctsFlow = (tio.c_cflag & CRTSCTS) != 0;
+    if (s.ctsFlow) s.rts = ModemLine::Handshake;
     s.xonXoffOut = (tio.c_iflag & IXON) != 0;
     s.xonXoffIn = (tio.c_iflag & IXOFF) != 0;
     s.xonChar = static_cast<char>(tio.c_cc[VSTART]);
     s.xoffChar = static_cast<char>(tio.c_cc[VSTOP]);
+}
+
+SerialPort::~SerialPort() {
+    Close();
+}
+
+SerialOpenError SerialPort::Open(const std::string& name) {
+    Close();
+    std::string path = ResolvePortName(name);
+    int fd;
+    while ((fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
+           errno == EINTR) {
+    }
+    if (fd < 0) return SerialOpenError::CannotOpen;
+    // flock holds against a second opener even when both run as root (TIOCEXCL would not).
+    int r;
+    while ((r = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (r != 0) {
+        ::close(fd);
+        return SerialOpenError::CannotOpen;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        ::close(fd);
+        return SerialOpenError::NotCharDevice;
+    }
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        ::close(fd);
+        return SerialOpenError::NotTerminal;
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        ::close(fd);
+        return SerialOpenError::NotTerminal;
+    }
+    fd_ = fd;
+    return SerialOpenError::None;
+}
+
+void SerialPort::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool SerialPort::Apply(const SerialSettings& s) {
+    termios tio{};
+    if (fd_ < 0 || tcgetattr(fd_, &tio) != 0) return false;
+    ToTermios(s, tio);
+    int r;
+    while ((r = tcsetattr(fd_, TCSANOW, &tio)) != 0 && errno == EINTR) {
+    }
+    if (r != 0) return false;
+    SetModemLine(fd_, TIOCM_DTR, s.dtr);
+    SetModemLine(fd_, TIOCM_RTS, s.rts);
+    return true;
+}
+
+bool SerialPort::Read(SerialSettings& s) const {
+    termios tio{};
+    if (fd_ < 0 || tcgetattr(fd_, &tio) != 0) return false;
+    FromTermios(tio, s);
     int bits = 0;
     if (ioctl(fd_, TIOCMGET, &bits) == 0) {
         s.dtr = (bits & TIOCM_DTR) ? ModemLine::On : ModemLine::Off;
-        s.rts = s.ctsFlow ? ModemLine::Handshake
-                          : ((bits & TIOCM_RTS) ? ModemLine::On : ModemLine::Off);
+        if (s.rts != ModemLine::Handshake)
+            s.rts = (bits & TIOCM_RTS) ? ModemLine::On : ModemLine::Off;
     }
     return true;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+struct termios;
+
 namespace fprn::plat {
 
 // "COMn" is the device named by the environment variable FPRN_COMn when it is set, else
@@ -32,6 +34,12 @@ struct SerialSettings {
     ModemLine dtr = ModemLine::On;
     ModemLine rts = ModemLine::On; // Handshake: RTS follows the input (with CTS flow)
 };
+
+// Raw-mode termios for the settings, built on `tio` as read from the device; a rate without a
+// termios code leaves the rate in `tio`. Modem lines are not part of termios.
+FPRN_PLAT_API void ToTermios(const SerialSettings& settings, ::termios& tio);
+// The settings that termios holds (dtr and rts stay as given).
+FPRN_PLAT_API void FromTermios(const ::termios& tio, SerialSettings& settings);
 
 // Counters of line errors and modem-line changes kept by the serial driver.
 struct SerialCounters {
