@@ -115,10 +115,9 @@ void TComm::Session::WriteLoop() {
         if (!have) {
             if (notify) {
                 // The owner may change the line rate as soon as it hears of the empty queue, so
-                // the bytes must have left first. ClosePort purges the output, which ends a
-                // drain held by flow control.
-                plat::IoStatus drained = port.Drain();
-                if (closeEvent->IsSet()) break;
+                // the bytes must have left first.
+                plat::IoStatus drained = port.Drain(closeEvent->Fd());
+                if (drained == plat::IoStatus::Stopped || closeEvent->IsSet()) break;
                 if (drained != plat::IoStatus::Ok) {
                     ReportFailure();
                     break;

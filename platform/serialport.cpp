@@ -1,5 +1,6 @@
 #include "serialport.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -228,6 +229,8 @@ SerialOpenError SerialPort::Open(const std::string& name) {
 }
 
 void SerialPort::Close() {
+    // Unsent output would make close() wait for it (up to the driver's closing wait).
+    if (fd_ >= 0) tcflush(fd_, TCOFLUSH);
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
@@ -263,11 +266,29 @@ void SerialPort::Purge(bool input, bool output) {
     tcflush(fd_, input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH));
 }
 
-IoStatus SerialPort::Drain() {
+IoStatus SerialPort::Drain(int stopFd) {
+    // tcdrain() cannot be interrupted but by a signal, and a line held by flow control would
+    // hold it (and a close) for good; so ask the driver what is left and wait at least as long
+    // as the line needs to send it.
     for (;;) {
-        if (tcdrain(fd_) == 0) return IoStatus::Ok;
-        if (errno == EINTR) continue;
-        return errno == EIO ? IoStatus::HangUp : IoStatus::Error;
+        int pending = 0;
+        if (ioctl(fd_, TIOCOUTQ, &pending) != 0)
+            return errno == EIO ? IoStatus::HangUp : IoStatus::Error;
+        if (pending <= 0) {
+            unsigned int lsr = 0;
+            // Drivers that cannot tell about their transmitter count as empty here.
+            if (ioctl(fd_, TIOCSERGETLSR, &lsr) != 0 || (lsr & TIOCSER_TEMT)) return IoStatus::Ok;
+            pending = 4; // still in the UART's FIFO or shift register
+        }
+        termios tio{};
+        std::uint32_t rate = tcgetattr(fd_, &tio) == 0 ? RateOf(cfgetospeed(&tio)) : 0;
+        if (rate == 0) rate = 9600;
+        // Ten bits a byte is the least a byte takes on the line.
+        long long ms = (static_cast<long long>(pending) * 10 * 1000 + rate - 1) / rate;
+        pollfd p{stopFd, POLLIN, 0};
+        int r = poll(&p, 1, static_cast<int>(std::clamp<long long>(ms, 1, 60000)));
+        if (r > 0) return IoStatus::Stopped;
+        if (r < 0 && errno != EINTR) return IoStatus::Error;
     }
 }
 

@@ -91,8 +91,9 @@ public:
     bool Read(SerialSettings& settings) const;
     // Discards what waits in the driver's input and/or output queue.
     void Purge(bool input, bool output);
-    // Waits until the output queue has gone out. A Purge of the output releases it.
-    IoStatus Drain();
+    // Waits until the bytes written have left the driver and, where it tells, the UART; a
+    // line held by flow control waits too, until the stop fd becomes readable.
+    IoStatus Drain(int stopFd);
     // False when the driver keeps no counters (a pty, for one).
     bool ReadCounters(SerialCounters& counters) const;
 

@@ -191,7 +191,7 @@ TEST(SerialPort, ReadsAndWritesBothWays) {
     std::string out(3000, '\0');
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>(i * 7);
     ASSERT_EQ(port.WriteAll(out.data(), out.size(), stop.Fd()), IoStatus::Ok);
-    EXPECT_EQ(port.Drain(), IoStatus::Ok);
+    EXPECT_EQ(port.Drain(stop.Fd()), IoStatus::Ok);
     EXPECT_EQ(pty.read(out.size(), milliseconds(2000)), out);
 
     ASSERT_TRUE(pty.write(std::string("\x00\xffhello", 7)));
