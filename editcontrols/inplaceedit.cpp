@@ -512,7 +512,11 @@ void TInplaceEdit::focusOutEvent(QFocusEvent* e) {
     Guard([this] { FocusLeft(); });
     const Qt::FocusReason reason = e->reason();
     const bool leavesEdit = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-    if (fEntered && leavesEdit && !fFocusReturn) Guard([this] { DoExit(); });
+    if (fEntered && leavesEdit && !fFocusReturn && !fExiting) {
+        fExiting = true;
+        Guard([this] { DoExit(); });
+        fExiting = false;
+    }
     QLineEdit::focusOutEvent(e);
 }
 

@@ -231,6 +231,7 @@ private:
     bool fHot = false;
     bool fEntered = false;     // between a user-visible focus entry and a successful exit
     bool fFocusReturn = false; // a refused exit is sending the focus back
+    bool fExiting = false;     // an exit handler moving the focus must not start another exit
     bool fInShape = false;     // UpdateShape resizes, which calls it again
     bool fDestroying = false;
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
@@ -242,6 +243,38 @@ TEST(InplaceEditWidget, DeactivationAndPopupsDoNotValidate) {
     EXPECT_EQ(w.a->Activation().PreviousText(), "");
 }
 
+TEST(InplaceEditWidget, FocusMovedByTheExitCheckDoesNotReenterIt) {
+    Hooks hooks;
+    TwoEdits w;
+    int validated = 0;
+    w.a->OnValidate = [&](TInplaceEdit*, std::string&, bool&) {
+        ++validated;
+        // A handler that bounces the focus around while the exit runs.
+        w.a->setFocus(Qt::OtherFocusReason);
+        w.b->setFocus(Qt::OtherFocusReason);
+    };
+    QTest::keyClicks(w.a, "4");
+    w.b->setFocus(Qt::TabFocusReason);
+    Settle();
+    EXPECT_EQ(validated, 1);
+    EXPECT_TRUE(hooks.errors.empty());
+}
+
+TEST(InplaceEditWidget, FocusMakesTheEditHot) {
+    TwoEdits w;
+    w.b->Style().SetBorderStyle(xbsSingle);
+    w.b->Style().SetHotTrack(true);
+    EXPECT_EQ(w.b->CreateViewData(false)->BorderStyle, xbsSingle);
+    w.b->setFocus(Qt::TabFocusReason);
+    Settle();
+    EXPECT_EQ(w.b->CreateViewData(false)->BorderStyle, xbsThick);
+    EXPECT_TRUE(w.b->mask().isEmpty());
+    w.a->setFocus(Qt::TabFocusReason);
+    Settle();
+    EXPECT_EQ(w.b->CreateViewData(false)->BorderStyle, xbsSingle);
+    EXPECT_FALSE(w.b->mask().isEmpty());
+}
+
 TEST(InplaceEditWidget, EscapeOnUnmodifiedEditChangesNothing) {
     TwoEdits w;
     w.a->setText("abc");
@@ -296,6 +329,31 @@ TEST(InplaceEditWidget, ExceptionFromAHandlerIsReportedNotThrown) {
     QTest::keyClicks(w.a, "1");
     Settle();
     EXPECT_EQ(hooks.errors, std::vector<std::string>{"handler failed"});
+}
+
+TEST(InplaceEditWidget, ClipboardAndCompositionHonourReadOnly) {
+    TwoEdits w;
+    struct Poster : TestEdit {
+        using TestEdit::ClearMessage;
+        using TestEdit::CutMessage;
+        using TestEdit::TestEdit;
+    };
+    Poster p(&w.window);
+    p.setText("abc");
+    p.selectAll();
+    p.SetReadOnly(true);
+    p.CutMessage();
+    p.ClearMessage();
+    QInputMethodEvent commit;
+    commit.setCommitString("x");
+    QApplication::sendEvent(&p, &commit);
+    EXPECT_EQ(p.text(), "abc");
+    p.SetReadOnly(false);
+    QApplication::sendEvent(&p, &commit);
+    EXPECT_EQ(p.text(), "x");
+    p.selectAll();
+    p.ClearMessage();
+    EXPECT_EQ(p.text(), "");
 }
 
 TEST(InplaceEditWidget, PostedPasteHonoursReadOnly) {
@@ -498,6 +556,20 @@ TEST(EditTextPainter, MeasureOnlyReportsHeightsAndDrawsNothing) {
                            kDetMeasureOnly, QBrush(), font, Qt::red, Qt::black, &height),
               0);
     EXPECT_EQ(height, 0);
+}
+
+TEST(EditTextPainter, ShadowStripsAlongBottomAndRight) {
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    PaintEditShadow(p, QRect(2, 2, 18, 8), 2, QBrush(Qt::blue));
+    p.end();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool strip = (y >= 8 && x >= 2) || (x >= 18 && y >= 2);
+            EXPECT_EQ(image.pixelColor(x, y), strip ? QColor(Qt::blue) : QColor(Qt::white))
+                << x << "," << y;
+        }
 }
 
 TEST(EditTextPainter, TooWideTextIsClippedAndTheRestFilled) {
