@@ -125,6 +125,8 @@ void TCheckEditStyleController::RestoreDefaults() {
 void StartEditLibrary() {
     if (gStarts++ > 0) return;
     InitEditResources();
+    // The application object has set the process locale from the environment by now.
+    LocaleSettings::Refresh();
     StartEditStyles();
     auto lib = std::make_unique<Library>();
 

@@ -82,4 +82,13 @@ private:
     bool fFixing = false;
 };
 
+// The standalone mask edit for forms: 121 x 21 pixels at creation, a tab stop, auto-size, and
+// Enter validates a masked text.
+class TMaskEdit : public TInplaceMaskEdit {
+    Q_OBJECT
+public:
+    using TInplaceMaskEdit::TInplaceMaskEdit;
+    bool IsInplace() const override { return false; }
+};
+
 } // namespace fprn::editcontrols

@@ -22,6 +22,7 @@ namespace fprn::editcontrols {
 namespace {
 
 constexpr const char* kPopupMenuProperty = "fprnPopupMenu";
+constexpr const char* kPopupMenuLink = "fprnPopupMenuLink";
 constexpr int kSeparatorTag = 2147483647;
 
 struct MenuItem {
@@ -75,13 +76,16 @@ QString TextEditMenuCaption(int index) {
 void SetPopupMenu(QWidget* widget, QMenu* menu) {
     if (widget == nullptr) return;
     widget->setProperty(kPopupMenuProperty, QVariant::fromValue(QPointer<QMenu>(menu)));
-    QObject::disconnect(widget, &QWidget::customContextMenuRequested, nullptr, nullptr);
+    // One connection per widget, owned by a child object, so other listeners stay connected.
+    delete widget->findChild<QObject*>(QLatin1String(kPopupMenuLink), Qt::FindDirectChildrenOnly);
     if (menu == nullptr) {
         widget->setContextMenuPolicy(Qt::DefaultContextMenu);
         return;
     }
+    auto* link = new QObject(widget);
+    link->setObjectName(QLatin1String(kPopupMenuLink));
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(widget, &QWidget::customContextMenuRequested, widget, [widget](QPoint at) {
+    QObject::connect(widget, &QWidget::customContextMenuRequested, link, [widget](QPoint at) {
         if (QMenu* m = PopupMenu(widget)) m->popup(widget->mapToGlobal(at));
     });
 }

@@ -146,6 +146,17 @@ TEST_F(CurrencyEditTest, LimitsStayOrdered) {
               kStoredMaxValue | kStoredMinValue);
 }
 
+TEST_F(CurrencyEditTest, StoredValuesOfAFormDescription) {
+    TCurrencyEdit limits;
+    limits.SetMaxLength(10);
+    limits.SetMaxValue(50);
+    EXPECT_EQ(StoredValuesToStream(limits.StoredValues()), 18);
+    TCurrencyEdit pattern;
+    pattern.SetDisplayFormat("0.00");
+    EXPECT_EQ(StoredValuesToStream(pattern.StoredValues()), 0);
+    EXPECT_EQ(StoredValuesFromStream(pattern.StoredValues(), 0), kStoredDisplayFormat);
+}
+
 TEST_F(CurrencyEditTest, TypingSignsAndDecimalPlaces) {
     BeepCounter beeps;
     Form f;

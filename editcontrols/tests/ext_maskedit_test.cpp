@@ -181,3 +181,27 @@ TEST(MaskEdit, PasteFitsTheMask) {
     EXPECT_EQ(e.text(), "09:7_");
     EXPECT_TRUE(errors.messages.empty());
 }
+
+TEST(MaskEdit, StandaloneEnterValidates) {
+    ErrorCatcher errors;
+    TMaskEdit e;
+    EXPECT_EQ(e.size(), QSize(121, 21));
+    EXPECT_FALSE(e.IsInplace());
+    e.SetEditMask("9999;1;_");
+    e.show();
+    e.setFocus();
+    QApplication::processEvents();
+    e.setCursorPosition(0);
+    QTest::keyClicks(&e, "20");
+    QTest::keyClick(&e, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(errors.messages.empty()) << "optional positions may stay blank";
+    EXPECT_EQ(e.Text(), "20  ");
+    e.SetEditMask("00;1;_");
+    e.SetText("");
+    e.SetModified(true);
+    QTest::keyClick(&e, Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], kMaskInvalidInputText);
+}

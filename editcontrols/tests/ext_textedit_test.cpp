@@ -237,3 +237,29 @@ TEST(TextEdit, ReadOnlyDropsEditingKeys) {
     QTest::keyClick(&e, Qt::Key_Left);
     EXPECT_EQ(e.SelStart(), 2) << "arrows still move";
 }
+
+TEST(TextEdit, ModifiedSurvivesHideSelectionChange) {
+    TInplaceTextEdit e;
+    e.SetText("abc");
+    e.SetModified(true);
+    e.SetHideSelection(false);
+    EXPECT_FALSE(e.HideSelection());
+    EXPECT_TRUE(e.GetModified());
+    EXPECT_EQ(e.text(), "abc");
+}
+
+TEST(TextEdit, PopupMenuLeavesOtherListenersAlone) {
+    QWidget form;
+    int others = 0;
+    QObject::connect(&form, &QWidget::customContextMenuRequested, &form, [&] { ++others; });
+    QMenu menu;
+    SetPopupMenu(&form, &menu);
+    SetPopupMenu(&form, &menu);
+    EXPECT_EQ(PopupMenu(&form), &menu);
+    emit form.customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(others, 1);
+    menu.hide();
+    SetPopupMenu(&form, nullptr);
+    EXPECT_EQ(PopupMenu(&form), nullptr);
+    EXPECT_EQ(form.contextMenuPolicy(), Qt::DefaultContextMenu);
+}
