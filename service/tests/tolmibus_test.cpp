@@ -4,16 +4,20 @@
 #include "msgqueue.h"
 #include "ptypair.h"
 #include "serialcomm.h"
+#include "timer.h"
 #include "tolmibus.h"
 
 #include <chrono>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <poll.h>
 #include <random>
 #include <termios.h>
+#include <unistd.h>
 
 using namespace fprn;
 using fprn::emu::BootAction;
@@ -568,4 +572,48 @@ TEST_F(TransportTest, DelayEndsEarlyOnCancel) {
     aborter.Post(1);
     EXPECT_FALSE(DelaySeconds(comm, 60));
     EXPECT_TRUE(comm.Failed());
+}
+
+// The writer reports an empty queue once when it starts. Arriving late, that report must not
+// pass for the end of the burst: the rate may go back only once the bytes have left.
+TEST_F(TransportTest, WakeUpWaitsForItsOwnBurstToLeave) {
+    comm.SetActive(true); // no loader: the test plays the other side
+    pollfd queue{plat::QueueFd(), POLLIN, 0};
+    ASSERT_EQ(poll(&queue, 1, 5000), 1); // the writer's start-up report is queued
+
+    // Hold the line's output so that the burst cannot leave until it is released.
+    int line = ::open(pty->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(line, 0);
+    ASSERT_EQ(tcflow(line, TCOOFF), 0);
+    bool released = false;
+    plat::Timer release([&] {
+        tcflow(line, TCOON);
+        released = true;
+    });
+    release.SetInterval(200);
+    release.SetEnabled(true);
+    EXPECT_TRUE(comm.SendWakeUp());
+    EXPECT_TRUE(released);
+    release.SetEnabled(false);
+    if (!released) tcflow(line, TCOON);
+    ::close(line);
+    EXPECT_EQ(pty->read(64, std::chrono::milliseconds(2000)), std::string(64, '\x66'));
+}
+
+// A line that never takes the bytes fails the operation after a bounded wait instead of holding
+// it, and closing the port is not held by it either.
+TEST_F(TransportTest, BlockedLineFailsTheSendAndDoesNotHoldTheClose) {
+    Open();
+    int line = ::open(pty->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(line, 0);
+    ASSERT_EQ(tcflow(line, TCOOFF), 0);
+    EXPECT_FALSE(comm.SendBlock(tb::CmdProgram, 16));
+    EXPECT_TRUE(comm.Failed());
+    EXPECT_EQ(comm.GetStats().packets, 1); // no repeat behind a line that does not move
+    comm.SetActive(false);
+    EXPECT_FALSE(comm.isActive());
+    tcflow(line, TCOON);
+    ::close(line);
+    EXPECT_TRUE(loader->WaitQuiet(200, 5000));
+    EXPECT_TRUE(loader->Packets().empty());
 }
