@@ -91,10 +91,11 @@ int DrawEditText(QPainter* painter, const QString& text, int charCount, const QR
         }
         p = PlaceTextLine(tr, w, h, flags, path.TooWide);
         if (!measureOnly) {
-            painter->setClipRect(ToQRect(k));
+            painter->save();
+            painter->setClipRect(ToQRect(k), Qt::IntersectClip);
             if (!transparent) painter->fillRect(ToQRect(k), background);
             painter->drawText(QPoint(p.Left, p.Top + fm.ascent()), s);
-            painter->setClipping(false);
+            painter->restore();
         }
     } else {
         const int qtFlags = FormattedQtFlags(flags, path.TooWide);
@@ -104,9 +105,10 @@ int DrawEditText(QPainter* painter, const QString& text, int charCount, const QR
             needed = bound.height();
         } else {
             if (!transparent) painter->fillRect(clipRect, brush);
-            if (path.TooWide) painter->setClipRect(textRect);
+            painter->save();
+            if (path.TooWide) painter->setClipRect(textRect, Qt::IntersectClip);
             painter->drawText(textRect, qtFlags, shown);
-            painter->setClipping(false);
+            painter->restore();
             if ((flags & kDetFocusRect) != 0 && (flags & kDetFocusTextOnly) != 0)
                 p = ToTRect(bound);
         }

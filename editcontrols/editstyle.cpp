@@ -65,17 +65,18 @@ template <typename T> bool Store(T& field, T v) {
     return true;
 }
 
-// Releases an update lock on every way out.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TStyleController& c) : fC(c) { fC.BeginUpdate(); }
-    ~TUpdateScope() { fC.EndUpdate(); }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TStyleController& fC;
-};
+// Runs `body` under one update lock; the lock is released on every way out. Not a destructor:
+// the release tells the links, and their handlers may throw.
+template <typename F> void UnderUpdate(TStyleController& c, F body) {
+    c.BeginUpdate();
+    try {
+        body();
+    } catch (...) {
+        c.EndUpdate();
+        throw;
+    }
+    c.EndUpdate();
+}
 } // namespace
 
 void TEditStyleController::SetBorderColor(TColor v) {
@@ -103,26 +104,27 @@ void TEditStyleController::SetShadow(bool v) {
 void TEditStyleController::Assign(const TStyleController& source) {
     const auto* src = dynamic_cast<const TEditStyleController*>(&source);
     if (src == nullptr) throw EConvertError("Cannot assign this style controller");
-    if (src == this) return;
-    TUpdateScope scope(*this);
-    SetBorderColor(src->BorderColor());
-    SetBorderStyle(src->BorderStyle());
-    SetButtonStyle(src->ButtonStyle());
-    SetButtonTransparence(src->ButtonTransparence());
-    SetEdges(src->Edges());
-    SetHotTrack(src->HotTrack());
-    SetShadow(src->Shadow());
+    UnderUpdate(*this, [&] {
+        SetBorderColor(src->BorderColor());
+        SetBorderStyle(src->BorderStyle());
+        SetButtonStyle(src->ButtonStyle());
+        SetButtonTransparence(src->ButtonTransparence());
+        SetEdges(src->Edges());
+        SetHotTrack(src->HotTrack());
+        SetShadow(src->Shadow());
+    });
 }
 
 void TEditStyleController::RestoreDefaults() {
-    TUpdateScope scope(*this);
-    SetBorderColor(kDefaultBorderColor);
-    SetBorderStyle(kDefaultBorderStyle);
-    SetButtonStyle(kDefaultButtonStyle);
-    SetButtonTransparence(kDefaultButtonTransparence);
-    SetEdges(kDefaultEdges);
-    SetHotTrack(kDefaultHotTrack);
-    SetShadow(kDefaultShadow);
+    UnderUpdate(*this, [this] {
+        SetBorderColor(kDefaultBorderColor);
+        SetBorderStyle(kDefaultBorderStyle);
+        SetButtonStyle(kDefaultButtonStyle);
+        SetButtonTransparence(kDefaultButtonTransparence);
+        SetEdges(kDefaultEdges);
+        SetHotTrack(kDefaultHotTrack);
+        SetShadow(kDefaultShadow);
+    });
 }
 
 void TEditStyleController::LinkChanged(TEditStyleLink* link) {

@@ -237,6 +237,32 @@ TEST(EditStyleController, AssignAndRestoreDefaultsNotifyOnce) {
     EXPECT_EQ(target.UpdateLock(), 0);
 }
 
+TEST(EditStyleController, ThrowingStyleChangedHandlerLeavesTheControllerUsable) {
+    TEditStyleController source, target;
+    source.SetShadow(true);
+    FakeEdit edit;
+    edit.SetController(&target);
+    target.OnStyleChanged = [](TStyleController*, TEditStyleLink*) {
+        throw std::runtime_error("handler");
+    };
+    EXPECT_THROW(target.Assign(source), std::runtime_error);
+    EXPECT_THROW(target.RestoreDefaults(), std::runtime_error);
+    EXPECT_EQ(target.UpdateLock(), 0);
+    target.OnStyleChanged = nullptr;
+    const int before = edit.restyled;
+    target.SetHotTrack(true);
+    EXPECT_EQ(edit.restyled, before + 1);
+}
+
+TEST(EditStyleController, AssignFromItselfStillTellsTheLinks) {
+    TEditStyleController ctrl;
+    FakeEdit edit;
+    edit.SetController(&ctrl);
+    const int before = edit.restyled;
+    ctrl.Assign(ctrl);
+    EXPECT_EQ(edit.restyled, before + 1);
+}
+
 TEST(EditStyleController, AssignFromAnotherClassFailsAndChangesNothing) {
     TEditStyleController target;
     target.SetShadow(true);
