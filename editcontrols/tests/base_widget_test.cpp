@@ -572,6 +572,35 @@ TEST(EditTextPainter, ShadowStripsAlongBottomAndRight) {
         }
 }
 
+// How many pixels of row `y` between x0 and x1 are not white.
+int InkInRow(const QImage& image, int y, int x0, int x1) {
+    int n = 0;
+    for (int x = x0; x < x1; ++x) n += image.pixelColor(x, y) != QColor(Qt::white);
+    return n;
+}
+
+TEST(EditTextPainter, FocusFrameAroundTheTextRectangleOrTheTextOnly) {
+    QFont font;
+    font.setPixelSize(13);
+    const QRect textRect(10, 5, 60, 20);
+    auto draw = [&](const QString& text, std::uint16_t flags) {
+        QImage image(100, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        DrawEditText(&p, text, -1, QRect(0, 0, 100, 40), textRect, flags | kDetTransparent,
+                     QBrush(Qt::white), font, Qt::white, Qt::black);
+        return image;
+    };
+    // Around the text rectangle grown by one pixel: rows 4 and 25.
+    QImage image = draw("ab", kDetFocusRect);
+    EXPECT_GT(InkInRow(image, 4, 9, 71), 10);
+    EXPECT_GT(InkInRow(image, 25, 9, 71), 10);
+    EXPECT_EQ(InkInRow(image, 3, 0, 100), 0);
+    // An empty text with the text-only flag gets no frame at all.
+    image = draw("", kDetFocusRect | kDetFocusTextOnly | kDetWordWrap);
+    for (int y = 0; y < 40; ++y) EXPECT_EQ(InkInRow(image, y, 0, 100), 0) << y;
+}
+
 TEST(EditTextPainter, TooWideTextIsClippedAndTheRestFilled) {
     QFont font;
     font.setPixelSize(13);
