@@ -4,6 +4,7 @@
 #include "localeinfo.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QImage>
 #include <QPainter>
 #include <QStyle>
@@ -36,7 +37,19 @@ constexpr std::array<const char*, 8> kFieldBitmaps = {
     "EDINPLACE_BLOB_NULL", "EDINPLACE_BLOB", "EDINPLACE_MEMO_NULL", "EDINPLACE_MEMO",
     "EDINPLACE_PICT_NULL", "EDINPLACE_PICT", "EDINPLACE_OLE_NULL",  "EDINPLACE_OLE"};
 
+// Re-reads the locale settings when the application hears of a locale change.
+class LocaleWatcher : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == qApp && e->type() == QEvent::LocaleChange &&
+            LocaleSettings::FollowsLocaleChanges())
+            LocaleSettings::Refresh();
+        return false;
+    }
+};
+
 struct Library {
+    std::unique_ptr<LocaleWatcher> localeWatcher;
     QSize checkBoxSize;
     QString invalidDate;
     TImageList toolImages;
@@ -129,6 +142,8 @@ void StartEditLibrary() {
     LocaleSettings::Refresh();
     StartEditStyles();
     auto lib = std::make_unique<Library>();
+    lib->localeWatcher = std::make_unique<LocaleWatcher>();
+    if (qApp != nullptr) qApp->installEventFilter(lib->localeWatcher.get());
 
     // Check box: the style's indicator stands in for the system check-box bitmap.
     const QStyle* style = QApplication::style();

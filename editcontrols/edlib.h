@@ -2,7 +2,8 @@
 // Start and end of the edit library, and the resources it shares: captions, image lists, the
 // hand cursor, date words and time constants. StartEditLibrary runs once per program, after the
 // application object exists; starts and ends are counted, so only the first start and the last
-// end do the work. The first start (re)reads the locale settings of the process.
+// end do the work. The first start (re)reads the locale settings of the process, and while the
+// library runs, a locale change reported to the application reads them again.
 #include "editstyle.h"
 
 #include <QColor>

@@ -141,7 +141,7 @@ void TInplaceMaskEdit::KeyDown(int& key, Qt::KeyboardModifiers shift) {
             break;
         case Qt::Key_Right:
             if (plain) {
-                const int next = fMask.NextInput(length > 0 ? start + 1 : start + 1);
+                const int next = fMask.NextInput(start + 1);
                 SetMaskCaret(next, next < fMask.Length() ? 1 : 0);
                 key = 0;
             }

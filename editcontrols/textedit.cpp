@@ -295,9 +295,9 @@ void TInplaceTextEdit::KeyDown(int& key, Qt::KeyboardModifiers shift) {
 void TInplaceTextEdit::DoEnter() {
     if (fAutoSelect) {
         if (!QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)) SelectAll();
-    } else if (hasSelectedText()) {
+    } else {
         // The window selects everything on keyboard entry by itself.
-        setCursorPosition(cursorPosition());
+        deselect();
     }
     TInplaceEdit::DoEnter();
 }

@@ -1,5 +1,9 @@
 #include "editstrings.h"
+#include "localeinfo.h"
+
 #include "edlib.h"
+#include <QApplication>
+#include <QEvent>
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -107,4 +111,18 @@ TEST(EditLibrary, StartsAndEndsAreCounted) {
     EndEditLibrary();
     EXPECT_TRUE(EditLibraryStarted()) << "the outer start still holds";
     EXPECT_EQ(ScreenCursor(crEdHandPoint).shape(), Qt::BitmapCursor);
+}
+
+TEST(EditLibrary, ApplicationLocaleChangeReReadsTheSettings) {
+    LocaleInfo odd;
+    odd.decimalSeparator = "#";
+    odd.thousandSeparator = "~";
+    ScopedLocale scope(odd);
+    QEvent change(QEvent::LocaleChange);
+    LocaleSettings::SetFollowsLocaleChanges(false);
+    QCoreApplication::sendEvent(qApp, &change);
+    EXPECT_EQ(LocaleSettings::Current().decimalSeparator, "#");
+    LocaleSettings::SetFollowsLocaleChanges(true);
+    QCoreApplication::sendEvent(qApp, &change);
+    EXPECT_EQ(LocaleSettings::Current(), ReadProcessLocale());
 }

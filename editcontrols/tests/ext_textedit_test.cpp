@@ -263,3 +263,20 @@ TEST(TextEdit, PopupMenuLeavesOtherListenersAlone) {
     EXPECT_EQ(PopupMenu(&form), nullptr);
     EXPECT_EQ(form.contextMenuPolicy(), Qt::DefaultContextMenu);
 }
+
+TEST(TextEdit, AutoSelectOnEntry) {
+    QWidget form;
+    auto* a = new TInplaceTextEdit(&form);
+    auto* b = new TInplaceTextEdit(&form);
+    b->move(0, 30);
+    a->SetText("abc");
+    b->SetText("xyz");
+    b->SetAutoSelect(false);
+    form.show();
+    a->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(a->SelLength(), 3);
+    b->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(b->SelLength(), 0);
+}
