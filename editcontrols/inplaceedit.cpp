@@ -223,8 +223,17 @@ void TInplaceEdit::ReturnFocusLater() {
     gFocusReturnEdit = this;
     QTimer::singleShot(0, this, [this] {
         fFocusReturn = false;
-        if (isVisible() && isEnabled()) setFocus(Qt::OtherFocusReason);
         if (gFocusReturnEdit == this) gFocusReturnEdit = nullptr;
+        if (isVisible() && isEnabled()) {
+            setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        // The focus cannot come back: the edit that holds it now enters after all.
+        auto* holder = qobject_cast<TInplaceEdit*>(QApplication::focusWidget());
+        if (holder != nullptr && !holder->fEntered) {
+            holder->fEntered = true;
+            holder->Guard([holder] { holder->DoEnter(); });
+        }
     });
 }
 
@@ -449,6 +458,13 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* e) {
         KeyDown(key, e->modifiers());
         if (key == 0) {
             e->accept();
+            return;
+        }
+        if (key != e->key()) {
+            // A key replaced by the key phase carries no character of its own.
+            QKeyEvent replaced(e->type(), key, e->modifiers(), QString(), e->isAutoRepeat());
+            PassKey(&replaced);
+            e->setAccepted(replaced.isAccepted());
             return;
         }
         const QString text = e->text();

@@ -223,6 +223,24 @@ TEST(InplaceEditWidget, TwoRefusingEditsDoNotPlayPingPong) {
     EXPECT_EQ(hooks.errors.size(), 1u);
 }
 
+TEST(InplaceEditWidget, RefusedEditThatCannotTakeTheFocusBackLetsTheOtherEnter) {
+    Hooks hooks;
+    TwoEdits w;
+    int bEnters = 0;
+    w.a->OnValidate = [&](TInplaceEdit*, std::string&, bool& accept) {
+        accept = false;
+        w.a->setEnabled(false); // e.g. a handler that locks the field
+    };
+    w.b->OnEnter = [&](TInplaceEdit*) { ++bEnters; };
+    QTest::keyClicks(w.a, "8");
+    w.b->setFocus(Qt::TabFocusReason);
+    Settle();
+    EXPECT_TRUE(w.b->hasFocus());
+    EXPECT_EQ(bEnters, 1);
+    EXPECT_TRUE(w.b->Active());
+    EXPECT_EQ(hooks.errors.size(), 1u);
+}
+
 TEST(InplaceEditWidget, DeactivationAndPopupsDoNotValidate) {
     TwoEdits w;
     int validated = 0;
@@ -320,6 +338,13 @@ TEST(InplaceEditWidget, KeyEventsCanDropOrChangeKeys) {
     EXPECT_EQ(w.a->text(), "1.5");
     QTest::keyClick(w.a, Qt::Key_Home);
     EXPECT_EQ(w.a->cursorPosition(), 3);
+    // A replaced key acts as the new key.
+    w.a->OnKeyDown = [](TInplaceEdit*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_End) key = Qt::Key_Left;
+    };
+    QTest::keyClick(w.a, Qt::Key_End);
+    EXPECT_EQ(w.a->cursorPosition(), 2);
+    EXPECT_EQ(w.a->text(), "1.5");
 }
 
 TEST(InplaceEditWidget, ExceptionFromAHandlerIsReportedNotThrown) {
