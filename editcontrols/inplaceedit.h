@@ -11,8 +11,16 @@
 //   GetEditValue, DrawContent, CreateViewData, HasEditWindow, ...). C++ constructors cannot call
 //   down to a descendant: the shape is computed when the widget is polished, or by calling
 //   UpdateShape() at the end of a descendant's constructor.
-// - No exception leaves an event handler: handlers catch at the boundary and report through
-//   ShowEditError (an EEditInvalidInput after its focus has gone back to the edit).
+// - No exception leaves an event handler: handlers catch at the boundary (Guard) and report
+//   through ShowEditError (an EEditInvalidInput after its focus has gone back to the edit).
+//   Descendants wrap their own slots and handlers in Guard as well.
+// - Focus: entry and exit (DoEnter/DoExit, OnEnter/OnExit, the exit check) follow the user's
+//   moves (Tab, Backtab, mouse, programmatic focus), not window deactivation or popups. A refused
+//   exit sends the focus back through a zero-delay timer; meanwhile other edits the focus passes
+//   through neither enter nor exit.
+// - Keys: one QKeyEvent is the key phase (KeyDown, may consume or replace the key) and then the
+//   character phase (KeyPress on the event's single character, may drop or replace it). A
+//   consumed key produces no character, so no pending character needs discarding.
 // - Every edit this system creates is standalone: 121 x 21 pixels at creation and a tab stop.
 #include "borderpaint.h"
 #include "editstate.h"
