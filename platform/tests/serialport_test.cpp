@@ -1,9 +1,11 @@
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -49,6 +51,11 @@ TEST(SerialPort, OpenFailsForWhatIsNoSerialDevice) {
     close(fd);
     EXPECT_EQ(port.Open(path), SerialOpenError::NotCharDevice);
     EXPECT_FALSE(port.IsOpen());
+    // The failed open let go of its lock.
+    fd = open(path, O_RDWR);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    close(fd);
     unlink(path);
 
     EXPECT_EQ(port.Open("/dev/null"), SerialOpenError::NotTerminal);
