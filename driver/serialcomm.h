@@ -44,8 +44,8 @@ public:
     // Stops both threads (also while a write is held by flow control) and closes the port.
     void ClosePort();
     bool IsOpen() const;
-    // Queues a copy for the writer. False when closed, when the writer has ended, or for an
-    // empty block.
+    // Queues a copy for the writer. False when closed, when the writer has ended, or when there
+    // is nothing to send.
     bool SendData(const void* data, std::size_t length);
     // True while nothing waits to be written.
     bool SendEmpty() const { return sendEmpty_.load(); }
