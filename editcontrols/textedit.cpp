@@ -423,6 +423,19 @@ void TInplaceTextEdit::contextMenuEvent(QContextMenuEvent* e) {
     EditContextMenu()->popup(at);
 }
 
+void TInplaceTextEdit::focusOutEvent(QFocusEvent* e) {
+    // The window drops its selection when the focus leaves; an edit that shows its selection
+    // while unfocused gets it back.
+    const int start = SelStart();
+    const int length = SelLength();
+    TInplaceEdit::focusOutEvent(e);
+    if (!fHideSelection && length > 0 && SelLength() == 0) {
+        fQuietSelection = true;
+        SetSel(start, start + length);
+        fQuietSelection = false;
+    }
+}
+
 void TInplaceTextEdit::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::MiddleButton) {
         // A middle click pastes the selection where the platform has one; as a paste.

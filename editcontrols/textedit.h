@@ -33,6 +33,7 @@ public:
 
     bool AutoSelect() const { return fAutoSelect; }
     void SetAutoSelect(bool value) { fAutoSelect = value; }
+    // Off: the selection stays (and shows) while the edit has no focus.
     bool HideSelection() const { return fHideSelection; }
     void SetHideSelection(bool value);
     int MaxLength() const { return fMaxLength; }
@@ -122,6 +123,7 @@ protected:
     // Sets the window text without losing characters to the text limit.
     void SetWindowText(const QString& value);
 
+    void focusOutEvent(QFocusEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;

@@ -280,3 +280,25 @@ TEST(TextEdit, AutoSelectOnEntry) {
     QApplication::processEvents();
     EXPECT_EQ(b->SelLength(), 0);
 }
+
+TEST(TextEdit, HideSelectionOffKeepsTheSelectionUnfocused) {
+    QWidget form;
+    auto* hides = new TInplaceTextEdit(&form);
+    auto* shows = new TInplaceTextEdit(&form);
+    auto* sink = new TInplaceTextEdit(&form);
+    shows->move(0, 30);
+    sink->move(0, 60);
+    shows->SetHideSelection(false);
+    form.show();
+    for (TInplaceTextEdit* e : {hides, shows}) {
+        e->SetText("abcdef");
+        e->setFocus();
+        QApplication::processEvents();
+        e->SetSel(1, 4);
+        sink->setFocus();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(hides->SelLength(), 0);
+    EXPECT_EQ(shows->SelStart(), 1);
+    EXPECT_EQ(shows->SelLength(), 3);
+}
