@@ -15,13 +15,19 @@ std::string ErrorText(int error) {
     return std::strerror(error);
 }
 
-std::string ProgramFolder() {
+std::string FindProgramFolder() {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "./";
     std::string path(buf, static_cast<std::size_t>(n));
     auto slash = path.rfind('/');
     return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// The running program does not move; look it up once.
+const std::string& ProgramFolder() {
+    static const std::string folder = FindProgramFolder();
+    return folder;
 }
 
 bool WriteAll(int fd, BytesView bytes) {

@@ -1,6 +1,7 @@
 // The exported functions of the user driver library. Each command only builds its text and
 // hands it to the transport; the transport never lets an exception out.
 #include "commandtexts.h"
+#include "include/tovarin.h"
 #include "transport.h"
 
 #include <array>

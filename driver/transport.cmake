@@ -17,7 +17,7 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/serialcomm.cpp)
     target_compile_definitions(tovarin PRIVATE FPRN_BUILDING_DRIVER)
     target_link_libraries(tovarin PRIVATE fprn_transport)
     target_link_options(tovarin PRIVATE -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/tovarin.map
-                        -Wl,--no-undefined)
+                        -Wl,--no-undefined -Wl,-Bsymbolic)
     set_target_properties(tovarin PROPERTIES LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tovarin.map)
 
     # End-to-end tests against the printer emulator.
@@ -39,4 +39,12 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/serialcomm.cpp)
     target_link_libraries(chost_tests PRIVATE fprn_transport_parts fprn_platform fprn_emulator)
     add_dependencies(chost_tests fprn_chost)
     fprn_add_gtest(chost_tests)
+endif()
+
+# A command-line host that shows the library driving a printer.
+if(TARGET tovarin)
+    add_executable(tovarin-demo tools/tovarin_demo.cpp)
+    target_include_directories(tovarin-demo PRIVATE include)
+    target_link_libraries(tovarin-demo PRIVATE fprn_platform)
+    add_dependencies(tovarin-demo tovarin)
 endif()

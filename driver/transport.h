@@ -4,7 +4,7 @@
 // captures uploads. One instance is the module state of one loaded library.
 #include "bytes.h"
 #include "driverfiles.h"
-#include "include/tovarin.h"
+#include "include/tovarin_types.h"
 #include "replyassembler.h"
 
 #include <cstdint>

@@ -30,25 +30,10 @@
 #ifndef TOVARIN_H
 #define TOVARIN_H
 
-#include <stdint.h>
+#include "tovarin_types.h"
 
 #ifdef __cplusplus
 extern "C" {
-#endif
-
-typedef struct TFPrnResult {
-    int32_t Code;
-    int32_t ErrorNumber;
-    int32_t Reserved[5];
-} TFPrnResult;
-
-#define FPRN_DRIVER_ERROR (-7)
-#define FPRN_ARGUMENT_ERROR (-8)
-
-#ifdef FPRN_BUILDING_DRIVER
-#define FPRN_API __attribute__((visibility("default")))
-#else
-#define FPRN_API
 #endif
 
 /* Library life cycle. */
