@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -24,6 +25,8 @@ namespace {
 constexpr const char* kPopupMenuProperty = "fprnPopupMenu";
 constexpr const char* kPopupMenuLink = "fprnPopupMenuLink";
 constexpr int kSeparatorTag = 2147483647;
+// Space the window keeps between its text area and the text, left and right.
+constexpr int kWindowTextMargin = 2;
 
 struct MenuItem {
     int captionId;
@@ -479,25 +482,33 @@ void TInplaceTextEdit::dropEvent(QDropEvent* e) {
 
 bool TInplaceTextEdit::DrawContent(QPainter& painter, const QRect& rect, const TEditViewData& data,
                                    bool ownWindow) const {
-    // The window draws its own text; only the inactive picture is painted here.
+    // The window draws its own text; only the inactive picture is painted here, with the text
+    // where the window puts it, so nothing moves when the focus comes or goes.
     if (ownWindow) return false;
     painter.fillRect(rect, data.Brush);
-    const QMargins margins = textMargins();
-    QRect r = rect.adjusted(1 + margins.left(), 1 + margins.top(), -1 - margins.right(), -1);
-    std::uint16_t flags = kDetVCenter;
-    switch (data.Alignment) {
-    case taRightJustify:
-        flags |= kDetRight;
-        r.adjust(0, 0, -1, 0);
-        break;
-    case taCenter:
-        flags |= kDetCenter;
-        break;
-    case taLeftJustify:
-        break;
+    const QFontMetrics fm(data.Font);
+    const QRect r = rect.marginsRemoved(textMargins());
+    const int height = std::max(fm.boundingRect(data.Value).height(), fm.height());
+    const QRect line(r.x() + kWindowTextMargin, r.y() + (r.height() - height + 1) / 2,
+                     r.width() - 2 * kWindowTextMargin, height);
+    // The window counts one pixel of caret into the width of its text.
+    const int used = fm.horizontalAdvance(data.Value) + 1;
+    int x = line.x();
+    if (used <= line.width()) {
+        switch (data.Alignment) {
+        case taRightJustify:
+            x = line.x() + line.width() - used - 1;
+            break;
+        case taCenter:
+            x = line.x() - (used - line.width()) / 2;
+            break;
+        case taLeftJustify:
+            break;
+        }
     }
-    DrawEditText(&painter, data.Value, -1, rect, r, flags, data.Brush, data.Font,
-                 data.BackgroundColor, data.TextColor);
+    const QRect textRect(x, line.y(), line.right() + 1 - x, line.height());
+    DrawEditText(&painter, data.Value, -1, rect, textRect, kDetLeft | kDetTop, data.Brush,
+                 data.Font, data.BackgroundColor, data.TextColor);
     return true;
 }
 

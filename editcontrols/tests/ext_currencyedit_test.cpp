@@ -424,3 +424,24 @@ TEST(CurrencyEditLocale, LocaleChangeRebuildsTheDefaultPattern) {
     EXPECT_EQ(byDefault.DisplayFormat().toStdString(), expected);
     EXPECT_EQ(own.DisplayFormat(), "0.000") << "a pattern set on purpose stays";
 }
+
+TEST_F(CurrencyEditTest, TextStaysPutWhenTheFocusComes) {
+    for (TAlignment alignment : {taLeftJustify, taRightJustify, taCenter}) {
+        QWidget window;
+        auto* e = new TCurrencyEdit(&window);
+        auto* sink = new TCurrencyEdit(&window);
+        sink->move(0, 40);
+        e->SetAlignment(alignment);
+        e->SetDisplayFormat("0.0"); // shows the raw text unchanged
+        e->SetText("12.5");
+        e->SetReadOnly(true); // no caret
+        window.show();
+        sink->setFocus();
+        QApplication::processEvents();
+        const QImage unfocused = Picture(e);
+        e->setFocus();
+        QApplication::processEvents();
+        e->deselect();
+        EXPECT_EQ(Picture(e), unfocused) << "alignment " << alignment;
+    }
+}
