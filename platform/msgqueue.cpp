@@ -117,14 +117,14 @@ struct QueueState {
         for (const auto& t : armed)
             if (earliest < 0 || t->due < earliest) earliest = t->due;
         if (earliest == timerFdSetFor) return;
-        itimerspec spec{};
+        itimerspec when{};
         if (earliest >= 0) {
             // An absolute time in the past expires at once; zero would disarm instead.
             std::int64_t at = std::max<std::int64_t>(earliest, 1);
-            spec.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
-            spec.it_value.tv_nsec = static_cast<long>(at % 1000000000);
+            when.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
+            when.it_value.tv_nsec = static_cast<long>(at % 1000000000);
         }
-        timerfd_settime(timerFd, TFD_TIMER_ABSTIME, &spec, nullptr);
+        timerfd_settime(timerFd, TFD_TIMER_ABSTIME, &when, nullptr);
         timerFdSetFor = earliest;
     }
 

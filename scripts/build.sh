@@ -10,6 +10,7 @@ case "$flavour" in
     tsan)     dir=build-tsan; opts=(-DFPRN_TSAN=ON -DCMAKE_BUILD_TYPE=Debug) ;;
     *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
-cmake -S . -B "$dir" -G Ninja "${opts[@]}" >/dev/null
-cmake --build "$dir"
+# Progress goes to stderr; stdout names the build folder for the caller.
+cmake -S . -B "$dir" -G Ninja "${opts[@]}" >&2
+cmake --build "$dir" >&2
 echo "$dir"
