@@ -10,10 +10,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -401,4 +403,24 @@ TEST_F(TovarinE2E, SilentPrinterGetsThreeIdenticalFramesThenNoReply) {
     auto gap = frames[1].received - frames[0].received;
     EXPECT_GE(gap, 4900ms);
     EXPECT_LT(gap, 5500ms);
+}
+
+TEST(TovarinUnload, UnloadingWithThePortOpenReleasesIt) {
+    Printer printer;
+    {
+        fprn::test::TovarinLib lib;
+        lib.Load();
+        ASSERT_EQ(lib.OpenFPrn(printer.SlavePath().c_str(), 9600), 0);
+        // No CloseFPrn: the library goes away with the port open.
+    }
+    int fd = open(printer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0) << "the unloaded library still holds the port";
+    close(fd);
+    // And a fresh load opens it again.
+    fprn::test::TovarinLib again;
+    again.Load();
+    EXPECT_EQ(again.OpenFPrn(printer.SlavePath().c_str(), 9600), 0);
+    EXPECT_EQ(again.CloseFPrn(), 0);
+    printer.Stop();
 }
