@@ -234,18 +234,23 @@ bool TTolmIBusComm::ResendRequest() {
     return SendData(wire_.data(), wire_.size());
 }
 
+// Broadcast: one send and one wait of the broadcast interval, never repeated.
+bool TTolmIBusComm::BroadcastPacket() {
+    if (!WritePacket()) {
+        failed_ = true;
+        return false;
+    }
+    receiver_.SetMode(tb::ReceiveMode::Acknowledgement);
+    if (WaitReply(broadCastInterval_) < 0) {
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
 bool TTolmIBusComm::SendPacketWaitAck() {
     if (broadCast_) {
-        if (!WritePacket()) {
-            failed_ = true;
-            return false;
-        }
-        receiver_.SetMode(tb::ReceiveMode::Acknowledgement);
-        if (WaitReply(broadCastInterval_) < 0) {
-            failed_ = true;
-            return false;
-        }
-        return true;
+        return BroadcastPacket();
     }
     for (int repeats = 0;; ++repeats) {
         if (!WritePacket()) {
@@ -397,16 +402,7 @@ bool TTolmIBusComm::DoLogon(std::uint32_t station, bool strict) {
 
     if (broadCast_) {
         ApplyRate(BaudRateValue(baudRate_));
-        if (!WritePacket()) {
-            failed_ = true;
-            return false;
-        }
-        receiver_.SetMode(tb::ReceiveMode::Acknowledgement);
-        if (WaitReply(broadCastInterval_) < 0) {
-            failed_ = true;
-            return false;
-        }
-        return true;
+        return BroadcastPacket();
     }
 
     // Hunt for the printer's rate: 9600, then the table round and round.

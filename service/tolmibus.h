@@ -133,6 +133,7 @@ private:
     void ResetReceiveState();
     bool WritePacket();
     bool SendPacketWaitAck();
+    bool BroadcastPacket();
     bool SendPacketWaitReply();
     bool ResendRequest();
     void BuildPacket(tolmibus::Packet& packet, std::uint8_t command, std::uint16_t number);

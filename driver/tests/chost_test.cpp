@@ -4,6 +4,7 @@
 #include "dynlib.h"
 #include "frame.h"
 #include "printer.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,8 @@
 namespace fs = std::filesystem;
 
 TEST(CHost, RunsACommandAndLogsBesideTheProgram) {
-    fs::path dir = fs::temp_directory_path() / ("fprn-chost-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    fprn::test::TempDir tmp("chost");
+    const fs::path& dir = tmp.path();
     fs::path bin = fprn::plat::ProgramFolder();
     fs::copy_file(bin / "fprn_chost", dir / "fprn_chost");
 
@@ -38,10 +38,7 @@ TEST(CHost, RunsACommandAndLogsBesideTheProgram) {
     ASSERT_EQ(frames.size(), 1u);
     std::uint8_t seq = 0; // the first command of a freshly loaded library
     std::string expected = fprn::TraceRecord(fprn::BuildFrame(seq, "40"));
-    std::ifstream in(dir / "FiscPrn.log", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string log = ss.str();
+    std::string log = fprn::test::ReadFile(dir / "FiscPrn.log");
     ASSERT_GE(log.size(), expected.size());
     EXPECT_EQ(log.substr(0, expected.size()), expected);
     EXPECT_EQ(expected, "\r\nC0 01 AA 55 34 30 9B C0 C0 C0 ");
@@ -51,5 +48,4 @@ TEST(CHost, RunsACommandAndLogsBesideTheProgram) {
         if (c != '\r' && c != '\n') rest += c;
     EXPECT_NE(rest.find("4F 30 52 45 41 44 59 "), std::string::npos) << rest;
     printer.Stop();
-    fs::remove_all(dir);
 }

@@ -1,4 +1,5 @@
 #include "driverfiles.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,28 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+using fprn::test::ReadFile;
+
+std::string TestName() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
 
-class TempDir : public ::testing::Test {
+class DriverFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("fprn-files-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    fs::path dir_;
+    fprn::test::TempDir tmp_{"files-" + TestName()};
+    const fs::path& dir_ = tmp_.path();
 };
 
 } // namespace
@@ -46,7 +35,7 @@ TEST(TraceRecord, IsLineEndThenHexPairsWithBlanks) {
     EXPECT_EQ(fprn::TraceRecord(std::string("\0\xff", 2)), "\r\n00 FF ");
 }
 
-TEST_F(TempDir, TraceLogAppendsRecordsWithoutTruncating) {
+TEST_F(DriverFiles, TraceLogAppendsRecordsWithoutTruncating) {
     fprn::TraceLog log;
     log.SetFolder(dir_.string());
     log.Append("40");
@@ -58,7 +47,7 @@ TEST_F(TempDir, TraceLogAppendsRecordsWithoutTruncating) {
     EXPECT_EQ(ReadFile(dir_ / "FiscPrn.log"), "\r\n34 30 \r\n0F \r\n41 ");
 }
 
-TEST_F(TempDir, TraceLogFailureNamesTheFile) {
+TEST_F(DriverFiles, TraceLogFailureNamesTheFile) {
     fprn::TraceLog log;
     log.SetFolder((dir_ / "missing").string());
     try {
@@ -71,7 +60,7 @@ TEST_F(TempDir, TraceLogFailureNamesTheFile) {
     }
 }
 
-TEST_F(TempDir, CaptureFileIsRecreatedEmptyAndAppended) {
+TEST_F(DriverFiles, CaptureFileIsRecreatedEmptyAndAppended) {
     fs::path name = dir_ / "_Plu.mem";
     std::ofstream(name) << "old content";
     fprn::CaptureFile f;
@@ -86,7 +75,7 @@ TEST_F(TempDir, CaptureFileIsRecreatedEmptyAndAppended) {
     EXPECT_EQ(fs::file_size(name), 5u);
 }
 
-TEST_F(TempDir, CaptureFileThatCannotBeClearedKeepsItsContent) {
+TEST_F(DriverFiles, CaptureFileThatCannotBeClearedKeepsItsContent) {
     if (geteuid() == 0) {
         // Root ignores directory permissions; a directory in the file's place cannot be
         // unlinked by anybody.
@@ -111,7 +100,7 @@ TEST_F(TempDir, CaptureFileThatCannotBeClearedKeepsItsContent) {
     EXPECT_EQ(ReadFile(name), "keep");
 }
 
-TEST_F(TempDir, CaptureWriteFailureIsReported) {
+TEST_F(DriverFiles, CaptureWriteFailureIsReported) {
     fprn::CaptureFile f;
     f.Prepare((dir_ / "_Plu.mem").string());
     // A file-size limit makes the write fail part-way, as a full disk would.

@@ -2,6 +2,7 @@
 // pseudo-terminal.
 #include "msgqueue.h"
 #include "printer.h"
+#include "tempdir.h"
 #include "timer.h"
 #include "tovarinlib.h"
 
@@ -26,35 +27,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using fprn::test::ReadFile;
 
 class TovarinE2E : public ::testing::Test {
 protected:
-    void SetUp() override {
-        auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("fprn-e2e-" + std::to_string(getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        old_ = fs::current_path();
-        fs::current_path(dir_);
-        lib_.Load();
-    }
+    void SetUp() override { lib_.Load(); }
     void TearDown() override {
         if (lib_.CloseFPrn) lib_.CloseFPrn();
         printer_.Stop();
-        fs::current_path(old_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
     void Open() { ASSERT_EQ(lib_.OpenFPrn(printer_.SlavePath().c_str(), 9600), 0); }
 
-    fs::path dir_, old_;
+    fprn::test::TempDir tmp_{std::string("e2e-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                             true};
     Printer printer_;
     fprn::test::TovarinLib lib_;
     TFPrnResult r_{};

@@ -1,6 +1,7 @@
 // The transport core in process, with short reply time-outs, against the printer emulator.
 #include "frame.h"
 #include "printer.h"
+#include "tempdir.h"
 #include "timer.h"
 #include "transport.h"
 
@@ -20,23 +21,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using fprn::test::ReadFile;
 
 class TransportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("fprn-transport-" + std::to_string(getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        old_ = fs::current_path();
-        fs::current_path(dir_);
         t_.SetTraceFolder(dir_.string());
         t_.SetReplyTimeout(150);
         ASSERT_EQ(t_.OpenFPrn(printer_.SlavePath().c_str(), 9600), 0);
@@ -44,9 +33,6 @@ protected:
     void TearDown() override {
         t_.CloseFPrn();
         printer_.Stop();
-        fs::current_path(old_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
     Bytes Reply() const { return Bytes(buf_, static_cast<std::size_t>(len_)); }
     void Exec(const Bytes& text, Transport::Upload mode = Transport::Upload::None) {
@@ -57,7 +43,10 @@ protected:
             t_.ExecUpload(mode, &r_, text, buf_, &len_);
     }
 
-    fs::path dir_, old_;
+    fprn::test::TempDir tmp_{std::string("transport-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                             true};
+    const fs::path& dir_ = tmp_.path();
     Printer printer_;
     Transport t_;
     TFPrnResult r_{};
