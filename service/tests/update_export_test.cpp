@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
+#include <thread>
 #include <unistd.h>
 
 using fprn::emu::BootAction;
@@ -187,4 +188,16 @@ TEST_F(ExportTest, UnknownOwnerHandleIsNotTouched) {
     EXPECT_EQ(user.dialogs, 1);
     EXPECT_EQ(UpdateFPrnProgram(0, nullptr, 0), 0);
     EXPECT_EQ(user.dialogs, 2);
+}
+
+TEST_F(ExportTest, CallFromAnotherThreadIsRefused) {
+    loader.Start();
+    std::int32_t result = 1;
+    ::testing::internal::CaptureStderr();
+    std::thread([&] { result = Update(0); }).join();
+    std::string message = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, -1);
+    EXPECT_NE(message.find("thread"), std::string::npos) << message;
+    EXPECT_EQ(user.dialogs, 0);
+    EXPECT_TRUE(owner.isEnabled());
 }

@@ -91,6 +91,20 @@ TEST(NoApplicationTest, WithoutADisplayTheCallIsRefusedWithAMessage) {
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 
+TEST(NoApplicationTest, HostWithoutWidgetsIsRefused) {
+    static int argc = 1;
+    static char name[] = "update_noapp_tests";
+    static char* argv[] = {name, nullptr};
+    {
+        QCoreApplication core(argc, argv);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(UpdateFPrnProgram(0, "COM2", 0), -1);
+        std::string message = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("widgets"), std::string::npos) << message;
+        EXPECT_EQ(QCoreApplication::instance(), &core);
+    }
+}
+
 TEST(NoApplicationTest, AnApplicationIsMadeForEachCallOnly) {
     EnvGuard env({"QT_QPA_PLATFORM"});
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
