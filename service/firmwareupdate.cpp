@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
