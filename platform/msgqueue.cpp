@@ -291,12 +291,14 @@ bool HasPending() {
     return queue.AnyTimerDue();
 }
 
-void SetHostHook(HostHook hook) {
+HostHook SetHostHook(HostHook hook) {
     auto& queue = *CurrentQueue();
+    HostHook previous = queue.hook ? *queue.hook : HostHook{};
     if (!hook.serve && !hook.wait)
         queue.hook.reset();
     else
         queue.hook = std::make_shared<const HostHook>(std::move(hook));
+    return previous;
 }
 
 void PumpUntil(const std::function<bool()>& done) {

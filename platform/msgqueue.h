@@ -92,8 +92,9 @@ struct HostHook {
     // events on the way. Without it the pump blocks in poll() on the queue alone.
     std::function<void(int queueFd)> wait;
 };
-// Per thread; an empty hook removes it.
-FPRN_PLAT_API void SetHostHook(HostHook hook);
+// Per thread; an empty hook removes it. Returns the hook it replaces, so a caller that sets
+// one for a while can put the host's back.
+FPRN_PLAT_API HostHook SetHostHook(HostHook hook);
 
 // Dispatches the calling thread's messages and timers, and serves the host hook, until `done`
 // holds; `done` is checked first and after every item. Blocks when nothing is due. Handlers may

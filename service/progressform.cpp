@@ -141,13 +141,13 @@ TProgressForm::TProgressForm(QWidget* parent)
     // transport's waits serve Qt and sleep in Qt until either side has something.
     queueNotifier_ = new QSocketNotifier(plat::QueueFd(), QSocketNotifier::Read, this);
     connect(queueNotifier_, &QSocketNotifier::activated, this, [this] { ServeQueue(); });
-    plat::SetHostHook(
+    hostHook_ = plat::SetHostHook(
         {[] { QCoreApplication::processEvents(); },
          [](int) { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }});
 }
 
 TProgressForm::~TProgressForm() {
-    plat::SetHostHook({});
+    plat::SetHostHook(std::move(hostHook_));
     // The port goes before the widgets: a late message must not find a half-gone dialog.
     comm_.reset();
 }

@@ -3,6 +3,7 @@
 // Cancel button that turns into OK when an error is shown. While it exists, the waits of the
 // packet transport serve Qt's events and Qt's loops serve the transport's queue.
 #include "firmwareupdate.h"
+#include "msgqueue.h"
 
 #include <QDialog>
 #include <cstdint>
@@ -73,6 +74,7 @@ private:
 
     std::unique_ptr<TTolmIBusComm> comm_;
     QSocketNotifier* queueNotifier_ = nullptr;
+    plat::HostHook hostHook_; // the host's own, put back when the dialog goes
     TLabel3D* label3D1_ = nullptr;
     TLabel3D* label3D2_ = nullptr;
     TLabel3D* label3D3_ = nullptr;

@@ -258,6 +258,17 @@ TEST(ProgressFormTest, CancelAbortsTheTransportAndClosesTheDialog) {
     EXPECT_TRUE(form.Closed());
 }
 
+TEST(ProgressFormTest, TheHostsOwnPumpHookIsBackWhenTheDialogGoes) {
+    int served = 0;
+    fprn::plat::SetHostHook({[&] { ++served; }, {}});
+    { TProgressForm form; }
+    fprn::plat::HostHook back = fprn::plat::SetHostHook({});
+    ASSERT_TRUE(back.serve);
+    EXPECT_FALSE(back.wait);
+    back.serve();
+    EXPECT_EQ(served, 1);
+}
+
 TEST(ProgressFormTest, EscapeAndWindowCloseActAsTheButtonOnShow) {
     {
         TProgressForm form;
