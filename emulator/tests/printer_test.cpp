@@ -3,6 +3,7 @@
 #include "commandtexts.h"
 #include "line.h"
 #include "ptypair.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 using namespace std::chrono_literals;
 using fprn::Bytes;
 using fprn::emu::Corruption;
+using fprn::emu::Millis;
 using fprn::emu::Printer;
 using fprn::emu::Reaction;
 using fprn::emu::testing::B;
@@ -26,7 +28,7 @@ namespace texts = fprn::texts;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using fprn::emu::Clock;
 
 class PrinterTest : public ::testing::Test {
 protected:
@@ -36,62 +38,41 @@ protected:
 
 } // namespace
 
-TEST_F(PrinterTest, OrdinaryCommandsGetOkWithTheirSequenceNumber) {
-    line.SetSequence(57);
-    line.Send(texts::SetTime(10, 20, 30));
-    auto replies = line.ReadReplies(1);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].sequence, 57);
-    EXPECT_EQ(replies[0].payload, "O0");
-
-    line.SetSequence(99);
-    for (Bytes text : {texts::XReport(1), texts::OpenDrawer(), texts::PrnProgramReport()}) {
-        auto seq = line.Send(text);
-        replies = line.ReadReplies(1);
-        ASSERT_EQ(replies.size(), 1u) << text;
-        EXPECT_EQ(replies[0].sequence, seq);
-        EXPECT_EQ(replies[0].payload, "O0") << text;
-    }
-}
-
-TEST_F(PrinterTest, StatusRepliesCarryTheDecodedLengthsAndHeads) {
-    Bytes hw = line.Ask(texts::HardwareStatus());
-    ASSERT_EQ(hw.size(), 62u);
-    EXPECT_EQ(hw.substr(0, 2), "O0");
-    Bytes sw = line.Ask(texts::SoftwareStatus());
-    ASSERT_EQ(sw.size(), 48u);
-    EXPECT_EQ(sw.substr(0, 2), "O0");
-    Bytes prn = line.Ask(texts::PrinterStatus());
-    EXPECT_EQ(prn, "P00");
-}
-
-TEST_F(PrinterTest, DumpsAndSingleReplyUploadsComeInOneFrame) {
-    for (Bytes text : {texts::SRAMDump(0x1F00), texts::EPROMDump(0), texts::ROMDump(0x100)}) {
-        line.Send(text);
+TEST_F(PrinterTest, DefaultAnswersPerCommandFamilyEchoTheSequence) {
+    const struct {
+        Bytes text, head;
+        std::size_t size;
+    } cases[] = {
+        {texts::SetTime(10, 20, 30), "O0", 2},  {texts::XReport(1), "O0", 2},
+        {texts::OpenDrawer(), "O0", 2},         {texts::PrnProgramReport(), "O0", 2},
+        {texts::HardwareStatus(), "O0", 62},    {texts::SoftwareStatus(), "O0", 48},
+        {texts::PrinterStatus(), "P00", 3},     {texts::SRAMDump(0x1F00), B({'O', '0', 0, 1}), 512},
+        {texts::EPROMDump(0), "O0", 512},       {texts::ROMDump(0x100), "O0", 512},
+        {texts::ROMDump(0xFFFFF), "O0", 3}, // the last byte only
+        {texts::UploadTaxRate(), "O0", 39},     {texts::UploadDepartment(), "O0", 209},
+        {texts::UploadHeadMessage(), "O0", 172}};
+    line.SetSequence(95); // and on through the wrap from 99 to 1
+    for (const auto& c : cases) {
+        auto seq = line.Send(c.text);
+        // One frame each: a second one would stand in for the next command's reply.
         auto replies = line.ReadReplies(1);
-        ASSERT_EQ(replies.size(), 1u);
-        EXPECT_EQ(replies[0].payload.size(), 512u) << text;
-        EXPECT_EQ(line.ReadFor(100ms), "") << "one frame only for " << text;
+        ASSERT_EQ(replies.size(), 1u) << c.text;
+        EXPECT_EQ(replies[0].sequence, seq) << c.text;
+        EXPECT_EQ(replies[0].payload.substr(0, c.head.size()), c.head) << c.text;
+        EXPECT_EQ(replies[0].payload.size(), c.size) << c.text;
     }
-    EXPECT_EQ(line.Ask(texts::UploadTaxRate()).size(), 39u);
-    EXPECT_EQ(line.Ask(texts::UploadDepartment()).size(), 209u);
-    EXPECT_EQ(line.Ask(texts::UploadHeadMessage()).size(), 172u);
+    EXPECT_EQ(line.ReadFor(100ms), "");
 }
 
 TEST_F(PrinterTest, UploadsSendDataFramesAndThenTheEndFrame) {
-    struct Case {
-        Bytes text;
-        std::size_t record;
-    };
-    for (const auto& c : {Case{texts::UploadPlu(), 64}, Case{texts::UploadPkg('0'), 58}}) {
-        auto seq = line.Send(c.text);
-        Bytes wire = line.ReadFor(300ms);
-        auto replies = SplitReplies(wire);
+    for (auto [text, record] : {std::pair{texts::UploadPlu(), 64}, {texts::UploadPkg('0'), 58}}) {
+        auto seq = line.Send(text);
+        auto replies = SplitReplies(line.ReadFor(300ms));
         ASSERT_GE(replies.size(), 2u);
         for (std::size_t i = 0; i + 1 < replies.size(); ++i) {
             EXPECT_EQ(replies[i].sequence, seq);
             ASSERT_FALSE(replies[i].payload.empty());
-            EXPECT_EQ(replies[i].payload.size() % c.record, 0u);
+            EXPECT_EQ(replies[i].payload.size() % record, 0u);
             EXPECT_NE(replies[i].payload.substr(0, 3), "O0\xAA");
         }
         EXPECT_EQ(replies.back().payload, "O0\xAA");
@@ -100,6 +81,8 @@ TEST_F(PrinterTest, UploadsSendDataFramesAndThenTheEndFrame) {
 
 TEST_F(PrinterTest, ReceivedFramesAreRecordedWithTextSequenceAndTime) {
     auto before = Clock::now();
+    EXPECT_FALSE(printer.WaitForFrames(1, 200ms));
+    EXPECT_GE(Clock::now() - before, 200ms);
     std::uint8_t seq = 11;
     Bytes frame1 = fprn::BuildFrame(seq, "40");
     line.Write(frame1);
@@ -119,250 +102,145 @@ TEST_F(PrinterTest, ReceivedFramesAreRecordedWithTextSequenceAndTime) {
     EXPECT_EQ(printer.RawReceived().substr(0, frame1.size()), frame1);
 }
 
-TEST_F(PrinterTest, WaitForFramesGivesUpAfterItsTimeout) {
-    auto start = Clock::now();
-    EXPECT_FALSE(printer.WaitForFrames(1, 200ms));
-    EXPECT_GE(Clock::now() - start, 200ms);
-}
-
-TEST_F(PrinterTest, ScriptedPayloadsAndErrorRepliesGoOutAsFrames) {
-    printer.PushReaction(Reaction::WithPayload(B({'O', '0', 0xC0, 0xDB, 0x00})));
-    printer.PushReaction(Reaction::ErrorReply('E', 15));
-    printer.PushReaction(Reaction::ErrorReply('P', 3));
-    printer.PushReaction(Reaction::ErrorReply('M', 99));
-    EXPECT_EQ(printer.QueuedReactions(), 4u);
-    EXPECT_EQ(line.Ask("40"), B({'O', '0', 0xC0, 0xDB, 0x00}));
-    EXPECT_EQ(line.Ask("40"), "E015");
-    EXPECT_EQ(line.Ask("40"), "P003");
-    EXPECT_EQ(line.Ask("40"), "M099");
-    EXPECT_EQ(line.Ask("47"), "P00") << "queue empty: the printer's own answer again";
-
-    printer.PushReaction(Reaction::ErrorReply('E', 115));
-    printer.PushReaction(Reaction::ErrorReply('E', -1));
-    EXPECT_EQ(line.Ask("40"), "E015") << "two digits, never more";
-    EXPECT_EQ(line.Ask("40"), "E099");
-}
-
-TEST_F(PrinterTest, SilenceLeavesTheLineQuietUntilTheResend) {
-    printer.PushReaction(Reaction::Silent());
+TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
+    using R = Reaction;
+    using C = Corruption;
+    const Bytes sale = texts::SaleItem(1, "pcs", 3, "01", "X", 0, 0);
+    const Bytes stuffed = B({'O', '0', 0xC0, 0xDB, 0x00});
+    const struct {
+        const char* name;
+        Reaction reaction;
+        Bytes text;
+        std::vector<Bytes> payloads; // "" for a frame the driver must refuse
+        Bytes rawHas = {};           // in the first frame as it went out
+        Millis atLeast{0};
+        int reads = 0; // reads the bytes took, when judged
+    } cases[] = {{"payload", R::WithPayload(stuffed), sale, {stuffed}},
+                 {"error", R::ErrorReply('E', 15), sale, {"E015"}},
+                 {"paper", R::ErrorReply('P', 3), sale, {"P003"}},
+                 {"memory", R::ErrorReply('M', 99), sale, {"M099"}},
+                 {"two digits, never more", R::ErrorReply('E', 115), sale, {"E015"}},
+                 {"negative", R::ErrorReply('E', -1), sale, {"E099"}},
+                 {"silence", R::Silent(), "47", {}},
+                 {"bad checksum", R::Corrupted(C::BadChecksum), "47", {""}},
+                 {"broken escape", R::Corrupted(C::BrokenEscape), "47", {""}, B({0xDB, 0xDE})},
+                 {"wrong marker", R::Corrupted(C::WrongMarker), "47", {""}, B({0xAA, 0x56})},
+                 {"corrupted payload, then sound",
+                  R::WithPayload("O0MINE").WithCorruption(C::BadChecksum).ThenSound(20ms),
+                  sale,
+                  {"", "O0MINE"},
+                  "\xAA\x55O0MINE"},
+                 {"sound later",
+                  R::Corrupted(C::BadChecksum).ThenSound(150ms),
+                  "47",
+                  {"", "P00"},
+                  {},
+                  150ms},
+                 {"byte by byte", R::Default().Chunked(1, 15ms), "47", {"P00"}, {}, 0ms, 9},
+                 {"pieces of 4", R::Default().Chunked(4, 40ms), "47", {"P00"}, {}, 0ms, 3},
+                 {"junk, delayed",
+                  R::Default().WithJunk("\x11junk").After(250ms),
+                  "47",
+                  {"", "P00"},
+                  "\x11junk",
+                  250ms},
+                 {"upload",
+                  R::UploadFrames({"first", stuffed, "third"}),
+                  texts::UploadPlu(),
+                  {"first", stuffed, "third", "O0\xAA"}},
+                 {"upload, no end",
+                  R::UploadFrames({"only", "data"}, false).FrameGap(50ms),
+                  texts::UploadPkg('0'),
+                  {"only", "data"},
+                  {},
+                  50ms}};
     std::uint8_t seq = 0;
-    Bytes frame = fprn::BuildFrame(seq, texts::SetTime(1, 2, 3));
-    line.Write(frame);
-    EXPECT_EQ(line.ReadFor(300ms), "");
-    line.Write(frame);
-    auto replies = line.ReadReplies(1);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "O0");
-    EXPECT_EQ(replies[0].sequence, seq);
-}
-
-TEST_F(PrinterTest, CorruptedRepliesAreRejectedByTheParser) {
-    for (auto kind : {Corruption::BadChecksum, Corruption::BrokenEscape, Corruption::WrongMarker}) {
-        printer.PushReaction(Reaction::Corrupted(kind));
-        std::uint8_t seq = 20;
-        Bytes frame = fprn::BuildFrame(seq, "47");
+    for (const auto& c : cases) {
+        printer.PushReaction(c.reaction);
+        Bytes frame = fprn::BuildFrame(seq, c.text);
+        auto start = Clock::now();
         line.Write(frame);
-        auto bad = line.ReadReplies(1);
-        ASSERT_EQ(bad.size(), 1u);
-        EXPECT_EQ(bad[0].payload, "") << static_cast<int>(kind);
-        EXPECT_EQ(line.ReadFor(100ms), "") << "no second frame unless asked for";
-        line.Write(frame); // the driver's resend
-        auto good = line.ReadReplies(1);
-        ASSERT_EQ(good.size(), 1u);
-        EXPECT_EQ(good[0].payload, "P00");
+        int reads = 0;
+        auto replies = line.ReadReplies(c.payloads.size(), 3s, &reads);
+        EXPECT_GE(Clock::now() - start, c.atLeast) << c.name;
+        ASSERT_EQ(replies.size(), c.payloads.size()) << c.name;
+        for (std::size_t i = 0; i < replies.size(); ++i) {
+            EXPECT_EQ(replies[i].payload, c.payloads[i]) << c.name << " " << i;
+            EXPECT_TRUE(c.payloads[i].empty() || replies[i].sequence == seq) << c.name;
+        }
+        EXPECT_TRUE(c.rawHas.empty() || replies[0].raw.find(c.rawHas) != Bytes::npos) << c.name;
+        EXPECT_EQ(c.reads ? reads : 0, c.reads) << c.name;
+        EXPECT_EQ(line.ReadFor(150ms), "") << c.name << ": nothing more unless asked for";
+        if (c.text != "47") continue;
+        // The driver's resend gets the printer's own answer.
+        line.Write(frame);
+        auto again = line.ReadReplies(1);
+        ASSERT_EQ(again.size(), 1u) << c.name;
+        EXPECT_EQ(again[0].payload, "P00") << c.name;
     }
-    // What makes each one wrong, seen on the wire.
-    printer.PushReaction(Reaction::Corrupted(Corruption::WrongMarker));
-    line.Send("47");
-    auto marker = line.ReadReplies(1);
-    ASSERT_EQ(marker.size(), 1u);
-    EXPECT_EQ(marker[0].raw.substr(1, 2), B({0xAA, 0x56}));
-    printer.PushReaction(Reaction::Corrupted(Corruption::BrokenEscape));
-    line.Send("47");
-    auto escape = line.ReadReplies(1);
-    ASSERT_EQ(escape.size(), 1u);
-    EXPECT_NE(escape[0].raw.find(B({0xDB, 0xDE})), Bytes::npos);
+    EXPECT_FALSE(printer.State().receiptOpen) << "scripted answers leave the printer alone";
 }
 
-TEST_F(PrinterTest, ScriptedPayloadsCanBeCorruptedToo) {
-    printer.PushReaction(
-        Reaction::WithPayload("O0MINE").WithCorruption(Corruption::BadChecksum).ThenSound(20ms));
-    line.Send("40");
-    auto replies = line.ReadReplies(2);
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].payload, "");
-    EXPECT_EQ(replies[1].payload, "O0MINE");
-    EXPECT_EQ(replies[0].raw.substr(0, replies[0].raw.size() - 1),
-              replies[1].raw.substr(0, replies[1].raw.size() - 1))
-        << "only the checksum differs";
-}
-
-TEST_F(PrinterTest, CorruptedReplyCanBeFollowedByTheSoundOneLater) {
-    printer.PushReaction(Reaction::Corrupted(Corruption::BadChecksum).ThenSound(150ms));
-    auto start = Clock::now();
-    line.Send("47");
-    auto replies = line.ReadReplies(2);
-    auto elapsed = Clock::now() - start;
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].payload, "");
-    EXPECT_EQ(replies[1].payload, "P00");
-    EXPECT_GE(elapsed, 150ms);
-}
-
-TEST_F(PrinterTest, RepliesCanComeByteByByteInChunksAfterJunkAndADelay) {
-    printer.PushReaction(Reaction::Default().Chunked(1, 15ms));
-    auto start = Clock::now();
-    line.Send("47");
-    int reads = 0;
-    Bytes wire = line.ReadFor(600ms, &reads);
-    auto expected = fprn::emu::EncodeReply(1, "P00");
-    EXPECT_EQ(wire, expected);
-    EXPECT_EQ(reads, static_cast<int>(expected.size())) << "one read per byte";
-
-    printer.PushReaction(Reaction::Default().Chunked(4, 40ms));
-    line.Send("47");
-    wire = line.ReadFor(500ms, &reads);
-    EXPECT_EQ(wire, fprn::emu::EncodeReply(2, "P00"));
-    EXPECT_EQ(reads, 3) << "9 bytes in pieces of 4";
-
-    printer.PushReaction(Reaction::Default().WithJunk("\x11junk").After(250ms));
-    start = Clock::now();
-    line.Send("47");
-    auto replies = line.ReadReplies(2);
-    EXPECT_GE(Clock::now() - start, 250ms);
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].raw, "\x11junk");
-    EXPECT_EQ(replies[1].payload, "P00");
-}
-
-TEST_F(PrinterTest, ScriptedUploadsWithAndWithoutTheEndFrame) {
-    printer.PushReaction(Reaction::UploadFrames({"first", B({0xC0, 0xDB}), "third"}));
-    printer.PushReaction(Reaction::UploadFrames({"only", "data"}, false).FrameGap(50ms));
-    auto seq = line.Send(texts::UploadPlu());
-    auto replies = line.ReadReplies(4);
-    ASSERT_EQ(replies.size(), 4u);
-    EXPECT_EQ(replies[0].payload, "first");
-    EXPECT_EQ(replies[1].payload, B({0xC0, 0xDB}));
-    EXPECT_EQ(replies[2].payload, "third");
-    EXPECT_EQ(replies[3].payload, "O0\xAA");
-    for (const auto& r : replies) EXPECT_EQ(r.sequence, seq);
-
-    auto start = Clock::now();
-    line.Send(texts::UploadPkg('0'));
-    replies = line.ReadReplies(2);
-    EXPECT_GE(Clock::now() - start, 50ms);
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[1].payload, "data");
-    EXPECT_EQ(line.ReadFor(200ms), "") << "no end frame";
-}
-
-TEST_F(PrinterTest, BadFramesFromTheLineAreRecordedAndIgnored) {
+TEST_F(PrinterTest, BadFramesAndNoiseAreRecordedAndIgnoredShortTextsRefused) {
+    constexpr std::size_t kMax = fprn::emu::FrameCollector::kMaxStretch;
     printer.PushReaction(Reaction::ErrorReply('E', 1));
     std::uint8_t seq = 0;
-    Bytes frame = fprn::BuildFrame(seq, "40");
-    Bytes broken = frame;
+    Bytes broken = fprn::BuildFrame(seq, "40");
     broken[6] = static_cast<char>(broken[6] ^ 0x01); // checksum
     line.Write("noise");
     line.Write(broken);
+    line.Write(Bytes(3 * kMax, 'n'));
     EXPECT_EQ(line.ReadFor(200ms), "");
-    ASSERT_TRUE(printer.WaitForFrames(2, 1s));
+    EXPECT_EQ(printer.QueuedReactions(), 1u) << "an ignored frame takes no reaction";
+    EXPECT_EQ(line.Ask("40"), "E001");
+    EXPECT_EQ(line.Ask(""), "E001");
+    EXPECT_EQ(line.Ask("4"), "E001");
     auto got = printer.Received();
+    ASSERT_EQ(got.size(), 6u);
     EXPECT_FALSE(got[0].valid);
     EXPECT_EQ(got[0].raw, "noise");
     EXPECT_FALSE(got[1].valid);
     EXPECT_EQ(got[1].text, "");
-    EXPECT_EQ(printer.QueuedReactions(), 1u) << "an ignored frame takes no reaction";
-    EXPECT_EQ(line.Ask("40"), "E001");
+    EXPECT_FALSE(got[2].valid);
+    EXPECT_EQ(got[2].raw.size(), kMax) << "endless noise is cut";
+    EXPECT_TRUE(got[4].valid);
+    EXPECT_EQ(got[5].text, "4");
+    EXPECT_NE(printer.RawReceived().find(Bytes(3 * kMax, 'n')), Bytes::npos);
 }
 
-TEST_F(PrinterTest, EmptyAndShortTextsAreRefusedNotIgnored) {
-    EXPECT_EQ(line.Ask(""), "E001");
-    EXPECT_EQ(line.Ask("4"), "E001");
-    auto got = printer.Received();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_TRUE(got[0].valid);
-    EXPECT_EQ(got[1].text, "4");
-}
-
-TEST_F(PrinterTest, EndlessNoiseIsCutAndTheNextFrameStillAnswered) {
-    line.Write(Bytes(3 * fprn::emu::FrameCollector::kMaxStretch, 'n'));
-    EXPECT_EQ(line.Ask("47"), "P00");
-    auto got = printer.Received();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_FALSE(got[0].valid);
-    EXPECT_EQ(got[0].raw.size(), fprn::emu::FrameCollector::kMaxStretch);
-    EXPECT_EQ(printer.RawReceived().size(), 3 * fprn::emu::FrameCollector::kMaxStretch + 10);
-}
-
-TEST_F(PrinterTest, FramesSplitAcrossWritesAreReassembled) {
-    std::uint8_t seq = 0;
-    Bytes frame = fprn::BuildFrame(seq, texts::SaleItem(1, "kg", 2.5, "01", "APPLES", 0, 0));
-    for (char c : frame) {
-        line.Write(Bytes(1, c));
-    }
-    auto replies = line.ReadReplies(1);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "O0");
-    EXPECT_EQ(printer.State().subtotal, 250);
-}
-
-TEST_F(PrinterTest, AResendIsAnsweredAgainWithoutRunningTwice) {
+TEST_F(PrinterTest, SplitFramesAreReassembledAndAResendRunsOnce) {
     std::uint8_t seq = 30;
-    Bytes sale = fprn::BuildFrame(seq, texts::SaleItem(2, "pcs", 1.25, "01", "BREAD", 0, 0));
-    line.Write(sale);
+    const Bytes text = texts::SaleItem(2, "pcs", 1.25, "01", "BREAD", 0, 0);
+    Bytes sale = fprn::BuildFrame(seq, text);
+    for (char c : sale) line.Write(Bytes(1, c));
     line.Write(sale);
     auto replies = line.ReadReplies(2);
     ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].payload, "O0");
     EXPECT_EQ(replies[0].raw, replies[1].raw);
     EXPECT_EQ(printer.State().subtotal, 250);
     // The same text under the next number is a new sale.
-    line.Write(fprn::BuildFrame(seq, texts::SaleItem(2, "pcs", 1.25, "01", "BREAD", 0, 0)));
+    line.Write(fprn::BuildFrame(seq, text));
     line.ReadReplies(1);
     EXPECT_EQ(printer.State().subtotal, 500);
 }
 
-TEST_F(PrinterTest, ScriptedAnswersLeaveThePrinterAlone) {
-    printer.PushReaction(Reaction::ErrorReply('E', 2));
-    printer.PushReaction(Reaction::Silent());
-    line.Send(texts::SaleItem(1, "pcs", 3, "01", "X", 0, 0));
-    line.Send(texts::SaleItem(1, "pcs", 3, "01", "X", 0, 0));
-    ASSERT_TRUE(printer.WaitForFrames(2, 1s));
-    line.ReadReplies(1);
-    EXPECT_FALSE(printer.State().receiptOpen);
-}
-
-TEST(PrinterStop, IsPromptWhileIdleDelayedAndMidUpload) {
-    {
-        Printer idle;
+TEST(PrinterStop, IsPromptWhileIdleDelayedMidUploadAndFromTheObserver) {
+    // Idle, a reply held back for 30 s, an upload with 30 s between its frames.
+    for (int held : {0, 1, 2}) {
+        Printer printer;
+        Line line(printer.SlavePath());
+        if (held == 1) printer.PushReaction(Reaction::Default().After(30s));
+        if (held == 2) printer.PushReaction(Reaction::UploadFrames({"a", "b"}).FrameGap(30s));
+        if (held > 0) line.Send(texts::UploadPlu());
+        ASSERT_TRUE(held != 1 || printer.WaitForFrames(1, 1s));
+        ASSERT_TRUE(held != 2 || line.ReadReplies(1).size() == 1);
         auto start = Clock::now();
-        idle.Stop();
-        EXPECT_LT(Clock::now() - start, 500ms);
-        idle.Stop(); // twice is harmless
+        printer.Stop();
+        EXPECT_LT(Clock::now() - start, 500ms) << held;
+        EXPECT_EQ(line.ReadFor(100ms), "") << held;
+        printer.Stop(); // twice is harmless
     }
-    {
-        Printer delayed;
-        Line line(delayed.SlavePath());
-        delayed.PushReaction(Reaction::Default().After(30s));
-        line.Send("40");
-        ASSERT_TRUE(delayed.WaitForFrames(1, 1s));
-        auto start = Clock::now();
-        delayed.Stop();
-        EXPECT_LT(Clock::now() - start, 500ms);
-    }
-    {
-        Printer uploading;
-        Line line(uploading.SlavePath());
-        uploading.PushReaction(Reaction::UploadFrames({"a", "b", "c"}).FrameGap(30s));
-        line.Send(texts::UploadPlu());
-        ASSERT_EQ(line.ReadReplies(1).size(), 1u);
-        auto start = Clock::now();
-        uploading.Stop();
-        EXPECT_LT(Clock::now() - start, 500ms);
-        EXPECT_EQ(line.ReadFor(100ms), "");
-    }
-}
-
-TEST(PrinterStop, WorksFromTheObserver) {
     Printer* self = nullptr;
     Printer printer([&](const fprn::emu::ReceivedFrame&) { self->Stop(); });
     self = &printer;
@@ -373,8 +251,9 @@ TEST(PrinterStop, WorksFromTheObserver) {
     EXPECT_FALSE(printer.WaitForFrames(2, 200ms)) << "nobody reads after the stop";
 }
 
-TEST(PrinterOnGivenLine, ServesAMasterItDoesNotOwn) {
+TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlaveThenServes) {
     fprn::test::PtyPair pty;
+    pty.releaseSlave();
     std::vector<Bytes> seen;
     std::mutex m;
     Printer printer(pty.master(), [&](const fprn::emu::ReceivedFrame& f) {
@@ -382,17 +261,6 @@ TEST(PrinterOnGivenLine, ServesAMasterItDoesNotOwn) {
         seen.push_back(f.text);
     });
     EXPECT_EQ(printer.SlavePath(), "");
-    Line line(pty.slavePath());
-    EXPECT_EQ(line.Ask("47"), "P00");
-    printer.Stop();
-    std::lock_guard lock(m);
-    EXPECT_EQ(seen, std::vector<Bytes>{"47"});
-}
-
-TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlave) {
-    fprn::test::PtyPair pty;
-    pty.releaseSlave();
-    Printer printer(pty.master());
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     EXPECT_FALSE(printer.WaitForFrames(1, 300ms));
@@ -404,13 +272,15 @@ TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlave) {
     EXPECT_LT(cpu(after) - cpu(before), 100ms) << "no spinning on the hang-up";
     Line line(pty.slavePath());
     EXPECT_EQ(line.Ask("47"), "P00");
+    printer.Stop();
+    std::lock_guard lock(m);
+    EXPECT_EQ(seen, std::vector<Bytes>{"47"});
 }
 
 TEST(EmulatorProgram, LinksItsLineAnswersAndStopsOnSigterm) {
     auto bin = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "fprn-emulator";
-    auto dir = std::filesystem::temp_directory_path() / ("fprn-emu-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    auto link = (dir / "COM2").string();
+    fprn::test::TempDir dir("emulator-link");
+    auto link = (dir.path() / "COM2").string();
 
     int out[2];
     ASSERT_EQ(pipe(out), 0);
@@ -447,5 +317,4 @@ TEST(EmulatorProgram, LinksItsLineAnswersAndStopsOnSigterm) {
     EXPECT_NE(log.find("printer status: \"47\""), std::string::npos) << log;
     EXPECT_NE(log.find("set time: \"04080000\""), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
-    std::filesystem::remove_all(dir);
 }
