@@ -5,13 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using fprn::Bytes;
-using fprn::emu::Device;
-using fprn::emu::FactoryState;
-using fprn::emu::PrinterState;
-using fprn::emu::testing::B;
-namespace texts = fprn::texts;
-
+namespace fprn::emu::testing {
 namespace {
 
 Bytes Ask(Device& d, const Bytes& text) {
@@ -61,7 +55,7 @@ Bytes Text(const Bytes& b, std::size_t at, std::size_t width) {
 Bytes UploadData(Device& d, const Bytes& text) {
     auto answer = d.Execute(text);
     EXPECT_TRUE(answer.upload);
-    EXPECT_EQ(answer.payloads.back(), fprn::emu::kUploadEnd);
+    EXPECT_EQ(answer.payloads.back(), kUploadEnd);
     Bytes all;
     for (std::size_t i = 0; i + 1 < answer.payloads.size(); ++i) all += answer.payloads[i];
     return all;
@@ -316,3 +310,5 @@ TEST(ServiceCommands, SramEraseKeepsTheFiscalMemory) {
     EXPECT_EQ(s.receiptNumber, 1) << "numbering goes on";
     EXPECT_EQ(s.headers[0].text, FactoryState().headers[0].text);
 }
+
+} // namespace fprn::emu::testing

@@ -84,8 +84,8 @@ public:
         }
     }
 
-    // Reads until `count` bytes are in or `timeout` passes; `reads` counts the reads it took.
-    Bytes Read(std::size_t count, Millis timeout, int* reads = nullptr) {
+    // What arrives within `timeout`, or less once `count` bytes are in; `reads` counts the reads.
+    Bytes ReadFor(Millis timeout, std::size_t count = SIZE_MAX, int* reads = nullptr) {
         Bytes out;
         for (auto deadline = Clock::now() + timeout; out.size() < count;) {
             auto left = std::chrono::ceil<Millis>(deadline - Clock::now()).count();
@@ -99,8 +99,6 @@ public:
         }
         return out;
     }
-    // Everything that arrives within `period`.
-    Bytes ReadFor(Millis period, int* reads = nullptr) { return Read(SIZE_MAX, period, reads); }
     // Reads until `count` frames have been closed by a 0xC0 or `timeout` passes.
     std::vector<Reply> ReadReplies(std::size_t count, Millis timeout = Millis(3000),
                                    int* reads = nullptr) {
@@ -112,7 +110,7 @@ public:
                 pending_ = rest;
                 return replies;
             }
-            pending_ += Read(1, std::chrono::ceil<Millis>(deadline - Clock::now()), reads);
+            pending_ += ReadFor(std::chrono::ceil<Millis>(deadline - Clock::now()), 1, reads);
         }
     }
     // The payload of the next reply frame (empty on time-out).

@@ -16,19 +16,8 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
-using fprn::Bytes;
-using fprn::emu::Corruption;
-using fprn::emu::Millis;
-using fprn::emu::Printer;
-using fprn::emu::Reaction;
-using fprn::emu::testing::B;
-using fprn::emu::testing::Line;
-using fprn::emu::testing::SplitReplies;
-namespace texts = fprn::texts;
-
+namespace fprn::emu::testing {
 namespace {
-
-using fprn::emu::Clock;
 
 class PrinterTest : public ::testing::Test {
 protected:
@@ -77,29 +66,6 @@ TEST_F(PrinterTest, UploadsSendDataFramesAndThenTheEndFrame) {
         }
         EXPECT_EQ(replies.back().payload, "O0\xAA");
     }
-}
-
-TEST_F(PrinterTest, ReceivedFramesAreRecordedWithTextSequenceAndTime) {
-    auto before = Clock::now();
-    EXPECT_FALSE(printer.WaitForFrames(1, 200ms));
-    EXPECT_GE(Clock::now() - before, 200ms);
-    std::uint8_t seq = 11;
-    Bytes frame1 = fprn::BuildFrame(seq, "40");
-    line.Write(frame1);
-    line.Write(fprn::BuildFrame(seq, "41"));
-    ASSERT_TRUE(printer.WaitForFrames(2, 3s));
-    auto got = printer.Received();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_TRUE(got[0].valid);
-    EXPECT_EQ(got[0].sequence, 12);
-    EXPECT_EQ(got[0].text, "40");
-    EXPECT_EQ(got[0].raw, frame1.substr(1, frame1.size() - 4));
-    EXPECT_EQ(got[1].Code(), "41");
-    EXPECT_EQ(got[1].sequence, 13);
-    EXPECT_GE(got[0].received, before);
-    EXPECT_LE(got[0].received, got[1].received);
-    line.ReadReplies(2);
-    EXPECT_EQ(printer.RawReceived().substr(0, frame1.size()), frame1);
 }
 
 TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
@@ -157,7 +123,7 @@ TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
     std::uint8_t seq = 0;
     for (const auto& c : cases) {
         printer.PushReaction(c.reaction);
-        Bytes frame = fprn::BuildFrame(seq, c.text);
+        Bytes frame = BuildFrame(seq, c.text);
         auto start = Clock::now();
         line.Write(frame);
         int reads = 0;
@@ -181,37 +147,54 @@ TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
     EXPECT_FALSE(printer.State().receiptOpen) << "scripted answers leave the printer alone";
 }
 
-TEST_F(PrinterTest, BadFramesAndNoiseAreRecordedAndIgnoredShortTextsRefused) {
-    constexpr std::size_t kMax = fprn::emu::FrameCollector::kMaxStretch;
+TEST_F(PrinterTest, FramesAreRecordedBadOnesAndNoiseIgnoredShortTextsRefused) {
+    constexpr std::size_t kMax = FrameCollector::kMaxStretch;
+    auto before = Clock::now();
+    EXPECT_FALSE(printer.WaitForFrames(1, 200ms));
+    EXPECT_GE(Clock::now() - before, 200ms);
     printer.PushReaction(Reaction::ErrorReply('E', 1));
     std::uint8_t seq = 0;
-    Bytes broken = fprn::BuildFrame(seq, "40");
+    Bytes broken = BuildFrame(seq, "40");
     broken[6] = static_cast<char>(broken[6] ^ 0x01); // checksum
     line.Write("noise");
     line.Write(broken);
     line.Write(Bytes(3 * kMax, 'n'));
     EXPECT_EQ(line.ReadFor(200ms), "");
     EXPECT_EQ(printer.QueuedReactions(), 1u) << "an ignored frame takes no reaction";
-    EXPECT_EQ(line.Ask("40"), "E001");
+    seq = 11;
+    Bytes frame = BuildFrame(seq, "40");
+    line.Write(frame);
+    line.Write(BuildFrame(seq, "41"));
+    auto replies = line.ReadReplies(2);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].payload, "E001");
     EXPECT_EQ(line.Ask(""), "E001");
     EXPECT_EQ(line.Ask("4"), "E001");
+
     auto got = printer.Received();
-    ASSERT_EQ(got.size(), 6u);
-    EXPECT_FALSE(got[0].valid);
+    ASSERT_EQ(got.size(), 7u);
     EXPECT_EQ(got[0].raw, "noise");
-    EXPECT_FALSE(got[1].valid);
     EXPECT_EQ(got[1].text, "");
-    EXPECT_FALSE(got[2].valid);
     EXPECT_EQ(got[2].raw.size(), kMax) << "endless noise is cut";
-    EXPECT_TRUE(got[4].valid);
-    EXPECT_EQ(got[5].text, "4");
-    EXPECT_NE(printer.RawReceived().find(Bytes(3 * kMax, 'n')), Bytes::npos);
+    for (int i : {0, 1, 2}) EXPECT_FALSE(got[i].valid) << i;
+    EXPECT_TRUE(got[3].valid);
+    EXPECT_EQ(got[3].sequence, 12);
+    EXPECT_EQ(got[3].text, "40");
+    EXPECT_EQ(got[3].raw, frame.substr(1, frame.size() - 4));
+    EXPECT_EQ(got[4].Code(), "41");
+    EXPECT_EQ(got[4].sequence, 13);
+    EXPECT_GE(got[3].received, before);
+    EXPECT_LE(got[3].received, got[4].received);
+    EXPECT_TRUE(got[5].valid);
+    EXPECT_EQ(got[6].text, "4");
+    EXPECT_EQ(printer.RawReceived().substr(0, 5 + broken.size()), "noise" + broken);
+    EXPECT_NE(printer.RawReceived().find(Bytes(3 * kMax, 'n') + frame), Bytes::npos);
 }
 
 TEST_F(PrinterTest, SplitFramesAreReassembledAndAResendRunsOnce) {
     std::uint8_t seq = 30;
     const Bytes text = texts::SaleItem(2, "pcs", 1.25, "01", "BREAD", 0, 0);
-    Bytes sale = fprn::BuildFrame(seq, text);
+    Bytes sale = BuildFrame(seq, text);
     for (char c : sale) line.Write(Bytes(1, c));
     line.Write(sale);
     auto replies = line.ReadReplies(2);
@@ -220,7 +203,7 @@ TEST_F(PrinterTest, SplitFramesAreReassembledAndAResendRunsOnce) {
     EXPECT_EQ(replies[0].raw, replies[1].raw);
     EXPECT_EQ(printer.State().subtotal, 250);
     // The same text under the next number is a new sale.
-    line.Write(fprn::BuildFrame(seq, text));
+    line.Write(BuildFrame(seq, text));
     line.ReadReplies(1);
     EXPECT_EQ(printer.State().subtotal, 500);
 }
@@ -242,7 +225,7 @@ TEST(PrinterStop, IsPromptWhileIdleDelayedMidUploadAndFromTheObserver) {
         printer.Stop(); // twice is harmless
     }
     Printer* self = nullptr;
-    Printer printer([&](const fprn::emu::ReceivedFrame&) { self->Stop(); });
+    Printer printer([&](const ReceivedFrame&) { self->Stop(); });
     self = &printer;
     Line line(printer.SlavePath());
     line.Send("47");
@@ -252,11 +235,11 @@ TEST(PrinterStop, IsPromptWhileIdleDelayedMidUploadAndFromTheObserver) {
 }
 
 TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlaveThenServes) {
-    fprn::test::PtyPair pty;
+    test::PtyPair pty;
     pty.releaseSlave();
     std::vector<Bytes> seen;
     std::mutex m;
-    Printer printer(pty.master(), [&](const fprn::emu::ReceivedFrame& f) {
+    Printer printer(pty.master(), [&](const ReceivedFrame& f) {
         std::lock_guard lock(m);
         seen.push_back(f.text);
     });
@@ -279,7 +262,7 @@ TEST(PrinterOnGivenLine, WaitsQuietlyWhileNobodyHoldsTheSlaveThenServes) {
 
 TEST(EmulatorProgram, LinksItsLineAnswersAndStopsOnSigterm) {
     auto bin = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "fprn-emulator";
-    fprn::test::TempDir dir("emulator-link");
+    test::TempDir dir("emulator-link");
     auto link = (dir.path() / "COM2").string();
 
     int out[2];
@@ -318,3 +301,5 @@ TEST(EmulatorProgram, LinksItsLineAnswersAndStopsOnSigterm) {
     EXPECT_NE(log.find("set time: \"04080000\""), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
+
+} // namespace fprn::emu::testing

@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using fprn::Bytes;
-using fprn::emu::Corruption;
-using fprn::emu::EncodeReply;
-using fprn::emu::testing::B;
+namespace fprn::emu::testing {
 
 TEST(ReplyFrame, IsDelimitedStuffedAndCarriesTheGivenSequence) {
     // The reply of the driver's own example: C0 01 AA 55 4F 30 80, closed by one C0.
@@ -21,22 +18,24 @@ TEST(ReplyFrame, IsDelimitedStuffedAndCarriesTheGivenSequence) {
     Bytes body = marker.substr(1, marker.size() - 2);
     EXPECT_EQ(body.substr(1, 2), B({0xAA, 0x56}));
     EXPECT_EQ(static_cast<unsigned char>(body.back()),
-              fprn::FrameChecksum(body.substr(0, body.size() - 1)));
+              FrameChecksum(body.substr(0, body.size() - 1)));
 }
 
 TEST(CommandText, ReadsSoundFramesOfAnySizeAndRefusesBrokenOnes) {
     auto raw = [](const Bytes& text) {
         std::uint8_t seq = 0;
-        Bytes f = fprn::BuildFrame(seq, text);
+        Bytes f = BuildFrame(seq, text);
         return f.substr(1, f.size() - 4);
     };
     // One character, no text, stuffed checksum, stuffed text.
     for (const Bytes& text : {Bytes("40"), Bytes("4"), Bytes(), B({0x3F}), B({0xC0, 0xDB})})
-        EXPECT_EQ(fprn::emu::CommandText(raw(text)), text) << text;
+        EXPECT_EQ(CommandText(raw(text)), text) << text;
     Bytes bad = raw("4");
     bad.back() = static_cast<char>(bad.back() + 1);
     for (const Bytes& broken :
          {bad, B({0x01, 0xAA, 0x56, 0x00}), B({0x01, 0xAA, 0x55}), B({0x01, 0xAA, 0x55, 0xDB}),
           B({0x01, 0xAA, 0x55, 0xDB, 0xDE, 0x00})})
-        EXPECT_FALSE(fprn::emu::CommandText(broken)) << broken;
+        EXPECT_FALSE(CommandText(broken)) << broken;
 }
+
+} // namespace fprn::emu::testing

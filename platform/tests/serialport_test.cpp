@@ -74,14 +74,6 @@ TEST(SerialSettings, TermiosCarriesFramingAndParityCheck) {
         }
 }
 
-class PortTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(port.Open(pty.slavePath()), SerialOpenError::None); }
-    test::PtyPair pty;
-    SerialPort port;
-    Event stop;
-};
-
 TEST(SerialPort, OpensRawAndAppliesSettingsVisibleOnTheOtherSide) {
     test::PtyPair pty;
     // Start from a cooked line to see that opening makes it raw.
@@ -130,7 +122,11 @@ TEST(SerialPort, OpensRawAndAppliesSettingsVisibleOnTheOtherSide) {
     EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
 }
 
-TEST_F(PortTest, ReadsWritesAndPurgesBothWays) {
+TEST(SerialPort, ReadsWritesAndPurgesBothWays) {
+    test::PtyPair pty;
+    SerialPort port;
+    Event stop;
+    ASSERT_EQ(port.Open(pty.slavePath()), SerialOpenError::None);
     const std::string out("\x00\x11\x13\xffout", 7);
     ASSERT_EQ(port.WriteAll(out.data(), out.size(), stop.Fd()), IoStatus::Ok);
     EXPECT_EQ(port.Drain(stop.Fd()), IoStatus::Ok);
