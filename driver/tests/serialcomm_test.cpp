@@ -133,8 +133,8 @@ TEST_F(CommTest, EachOpenFailureHasItsMessageAndHoldsNothing) {
     EXPECT_TRUE(other.IsOpen());
 }
 
-TEST_F(CommTest, BurstArrivesInOrderInChunksOfAtMost2048) {
-    // Every byte value must come through, XON and XOFF included.
+TEST_F(CommTest, DataGoesInOrderBothWaysWithOneEmptyReportPerBatch) {
+    // Every byte value must come through, XON and XOFF included: in chunks of at most 2048.
     comm.SetOutx_XonXoffFlow(false);
     comm.SetInx_XonXoffFlow(false);
     OpenAndSettle();
@@ -147,11 +147,7 @@ TEST_F(CommTest, BurstArrivesInOrderInChunksOfAtMost2048) {
         EXPECT_GT(chunk.size(), 0u);
         EXPECT_LE(chunk.size(), 2048u);
     }
-}
 
-TEST_F(CommTest, QuickSendsAreWrittenInOrderWithOneEmptyReport) {
-    comm.SetOutx_XonXoffFlow(false);
-    OpenAndSettle();
     // Nothing to send is refused and reports nothing.
     EXPECT_FALSE(comm.SendData("x", 0));
     EXPECT_FALSE(comm.SendData(nullptr, 5));

@@ -51,13 +51,18 @@ Bytes Text(const Bytes& b, std::size_t at, std::size_t width) {
     return f.substr(0, f.find('\0'));
 }
 
-// The data frames of an upload, joined, after checking the end frame.
-Bytes UploadData(Device& d, const Bytes& text) {
+// The data frames of an upload (whole records, up to four a frame), joined, after checking the
+// end frame.
+Bytes UploadData(Device& d, const Bytes& text, std::size_t record) {
     auto answer = d.Execute(text);
     EXPECT_TRUE(answer.upload);
     EXPECT_EQ(answer.payloads.back(), kUploadEnd);
     Bytes all;
-    for (std::size_t i = 0; i + 1 < answer.payloads.size(); ++i) all += answer.payloads[i];
+    for (std::size_t i = 0; i + 1 < answer.payloads.size(); ++i) {
+        EXPECT_EQ(answer.payloads[i].size() % record, 0u);
+        EXPECT_LE(answer.payloads[i].size(), 4 * record);
+        all += answer.payloads[i];
+    }
     return all;
 }
 
@@ -87,7 +92,7 @@ TEST(HardwareStatus, FieldsOfAFreshPrinterAndAfterIdentificationZAndASale) {
              {32, "00001800", "00011799", "Z reports made and left"},
              {40, Bytes(16, ' '), "          SYS-42", "system number"},
              {56, "0010", "", "checks passed (flash reports '1')"},
-             {60, "31", "", "tail"}});
+             {60, "31", "", "last two"}});
     // Fiscal mode fixes the identification.
     Script(
         d,
@@ -135,7 +140,7 @@ TEST(SoftwareStatus, ShowsTheClockAndFollowsTheReceiptAndTheLogons) {
              {35, "0", "1", "payment started"},
              {39, "0", "1", "sales since the last Z"},
              {40, "100", "", "flags"},
-             {47, "0", "", "tail"}});
+             {47, "0", "", "last one"}});
     Ask(d, texts::ReceiptClose(""));
     Compare(fresh, Ask(d, texts::SoftwareStatus()),
             {{16, "000000", "000001", "receipt number"},
@@ -252,7 +257,7 @@ TEST(Uploads, ItemRecordsCountWhatWasSold) {
     Ask(d, texts::SaleItem(2.5, "kg", 4.49, "01", "APPLES", 0, 0));
     Ask(d, texts::SaleItem(1, "pcs", 7, "05", "NEW THING", 0, 0));
     Ask(d, texts::SaleItem(1, "pcs", 7, "09", "FREE THING", 0, 0));
-    Bytes all = UploadData(d, texts::UploadPlu());
+    Bytes all = UploadData(d, texts::UploadPlu(), 64);
     ASSERT_EQ(all.size(), 64u * 8);
     auto find = [&](const Bytes& name) {
         for (std::size_t at = 0; at < all.size(); at += 64)
@@ -281,7 +286,7 @@ TEST(Uploads, ReturnPackagesCountSalesAndReturnsAndClearOnRequest) {
                {texts::SalePackage(1, "pcs", 2, "BOX"), "O0"},
                {texts::PrintSubTotal(), "O0000000000300"},
                {texts::ReturnPackage(4, "pcs", 1, "BOX"), "E008"}});
-    Bytes all = UploadData(d, texts::UploadPkg('1'));
+    Bytes all = UploadData(d, texts::UploadPkg('1'), 58);
     ASSERT_EQ(all.size(), 58u * 4);
     EXPECT_EQ(Text(all, 0, 32), "BOTTLE 0.5L");
     // Price, quantity and amount sold, quantity and amount returned.
@@ -290,7 +295,7 @@ TEST(Uploads, ReturnPackagesCountSalesAndReturnsAndClearOnRequest) {
     for (auto [at, width, value] : fields) EXPECT_EQ(BigEndian(all, at, width), value) << at;
     EXPECT_EQ(Text(all, 58 * 3, 32), "BOX");
     // Cleared by the "1" selector; "0" leaves the counters.
-    all = UploadData(d, texts::UploadPkg('0'));
+    all = UploadData(d, texts::UploadPkg('0'), 58);
     EXPECT_EQ(BigEndian(all, 38, 4), 0u);
     EXPECT_EQ(BigEndian(all, 32, 6), 50u) << "the price stays";
     EXPECT_EQ(d.Execute(texts::UploadPkg('7')).payloads, std::vector<Bytes>{"E003"});

@@ -80,7 +80,7 @@ TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
         std::vector<Bytes> payloads; // "" for a frame the driver must refuse
         Bytes rawHas = {};           // in the first frame as it went out
         Millis atLeast{0};
-        int reads = 0; // reads the bytes took, when judged
+        int reads = 0; // reads the bytes took, when judged (the gaps leave the reader time)
     } cases[] = {{"payload", R::WithPayload(stuffed), sale, {stuffed}},
                  {"error", R::ErrorReply('E', 15), sale, {"E015"}},
                  {"paper", R::ErrorReply('P', 3), sale, {"P003"}},
@@ -102,8 +102,8 @@ TEST_F(PrinterTest, ScriptedReactionsAsSeenOnTheWire) {
                   {"", "P00"},
                   {},
                   150ms},
-                 {"byte by byte", R::Default().Chunked(1, 15ms), "47", {"P00"}, {}, 0ms, 9},
-                 {"pieces of 4", R::Default().Chunked(4, 40ms), "47", {"P00"}, {}, 0ms, 3},
+                 {"byte by byte", R::Default().Chunked(1, 100ms), "47", {"P00"}, {}, 800ms, 9},
+                 {"pieces of 4", R::Default().Chunked(4, 100ms), "47", {"P00"}, {}, 200ms, 3},
                  {"junk, delayed",
                   R::Default().WithJunk("\x11junk").After(250ms),
                   "47",

@@ -64,6 +64,7 @@ TEST(MessageQueue, HandlerRunsOnlyWhenTheOwnerDispatches) {
     PumpUntil([] { return true; }); // the condition is checked before anything is taken
     Message m;
     ASSERT_TRUE(PeekMessage(m));
+    EXPECT_FALSE(m.IsTimerTick());
     // Taken: a host loop watching the fd must not wake again.
     EXPECT_FALSE(HasPending() || Readable(QueueFd()));
     EXPECT_EQ(calls, 0);

@@ -35,6 +35,8 @@ TEST(Timer, TicksRepeatedlyNeverEarlyAndOnlyWhenEnabledWithIntervalAndCallback) 
     silent.SetEnabled(true);
     PumpFor(60);
     EXPECT_TRUE(ticks.empty());
+    silent.SetEnabled(false); // its due ticks would hold up the ones timed below
+    zero.SetEnabled(false);
     start = Clock::now();
     timer.SetEnabled(true);
     ASSERT_TRUE(PumpUntilOr([&] { return ticks.size() == 3; }));
@@ -99,6 +101,7 @@ TEST(Timer, ShortIntervalCannotKeepDispatchPendingBusy) {
     timer.SetEnabled(true);
     pollfd p{QueueFd(), POLLIN, 0};
     ASSERT_EQ(poll(&p, 1, 2000), 1); // woken by the timer without pumping
+    EXPECT_TRUE(HasPending());
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(DispatchPending(), 1u);
     EXPECT_EQ(ticks, 1);
