@@ -1,6 +1,6 @@
 #include "label3d.h"
+#include "qtapp.h"
 
-#include <QApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 #include <set>
@@ -10,32 +10,12 @@ using fprn::TLabel3D;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "label3d_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtEnv =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-const QColor Background(0, 0, 255);
-const QColor Ink(0, 0, 0);
-const QColor Shadow(255, 0, 0);
-const QColor Gray(128, 128, 128);
+const QColor Background(0, 0, 255), Ink(0, 0, 0), Shadow(255, 0, 0), Gray(128, 128, 128);
 
 using Mask = std::set<std::pair<int, int>>;
 
-// A label with plain, unsmoothed colours so that every pixel is one of the chosen ones.
-void Prepare(TLabel3D& label, const QString& caption) {
+// Plain, unsmoothed colours, so that every pixel is one of the chosen ones.
+void Prepare(TLabel3D& label, const QString& caption, const QColor& ink = Ink) {
     QFont f("DejaVu Sans");
     f.setPixelSize(20);
     f.setBold(true);
@@ -43,7 +23,7 @@ void Prepare(TLabel3D& label, const QString& caption) {
     label.setFont(f);
     QPalette pal = label.palette();
     pal.setColor(QPalette::Window, Background);
-    pal.setColor(QPalette::WindowText, Ink);
+    pal.setColor(QPalette::WindowText, ink);
     pal.setColor(QPalette::Disabled, QPalette::WindowText, Gray);
     label.setPalette(pal);
     label.setText(caption);
@@ -51,14 +31,11 @@ void Prepare(TLabel3D& label, const QString& caption) {
     label.SetShadowColor(Shadow);
 }
 
-QImage Render(TLabel3D& label, const QColor& under = Qt::green) {
+// Rendered over green, which only a transparent label lets through.
+Mask PixelsOf(TLabel3D& label, const QColor& color) {
     QImage image(label.size(), QImage::Format_RGB32);
-    image.fill(under);
+    image.fill(Qt::green);
     label.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    return image;
-}
-
-Mask PixelsOf(const QImage& image, const QColor& color) {
     Mask m;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -66,139 +43,102 @@ Mask PixelsOf(const QImage& image, const QColor& color) {
     return m;
 }
 
-Mask Shifted(const Mask& m, int dx, int dy, const QSize& size) {
-    Mask out;
-    for (auto [x, y] : m)
-        if (x + dx < size.width() && y + dy < size.height()) out.insert({x + dx, y + dy});
-    return out;
+int Leftmost(const Mask& m) {
+    return m.empty() ? 1000 : m.begin()->first;
+}
+
+int Lowest(const Mask& m) {
+    int low = 0;
+    for (auto [x, y] : m) low = std::max(low, y);
+    return low;
 }
 
 } // namespace
 
-TEST(Label3DTest, CreationGrowsByOnePixelAndDefaultsShadowToHighlight) {
-    QLabel plain;
+TEST(Label3DTest, ShadowIsTheCaptionOnePixelRightAndBelowAndStaysWhenDisabled) {
     TLabel3D label;
-    EXPECT_EQ(label.size(), plain.size() + QSize(1, 1));
+    // One pixel larger than a plain label each way, so that the shadow fits.
+    EXPECT_EQ(label.size(), QLabel().size() + QSize(1, 1));
+    EXPECT_EQ(TLabel3D("Status:").sizeHint(), QLabel("Status:").sizeHint() + QSize(1, 1));
     EXPECT_EQ(label.ShadowColor(), label.palette().color(QPalette::Light));
-    EXPECT_FALSE(label.Transparent());
-    EXPECT_TRUE(label.ShowAccelChar());
-    TLabel3D sized("Status:");
-    EXPECT_EQ(sized.sizeHint(), QLabel("Status:").sizeHint() + QSize(1, 1));
-}
-
-TEST(Label3DTest, ShadowIsTheCaptionOnePixelRightAndBelow) {
-    TLabel3D label;
+    Prepare(label, "Status:", Qt::transparent);
+    Mask shadow = PixelsOf(label, Shadow);
     Prepare(label, "Status:");
-    // Text alone: shadow in the background colour.
     label.SetShadowColor(Background);
-    Mask text = PixelsOf(Render(label), Ink);
+    Mask text = PixelsOf(label, Ink);
     ASSERT_GT(text.size(), 50u);
-    // Shadow alone: the caption in a see-through colour.
-    label.SetShadowColor(Shadow);
-    QPalette pal = label.palette();
-    pal.setColor(QPalette::WindowText, Qt::transparent);
-    label.setPalette(pal);
-    Mask shadow = PixelsOf(Render(label), Shadow);
-    EXPECT_EQ(shadow, Shifted(text, 1, 1, label.size()));
+    Mask expected;
+    for (auto [x, y] : text)
+        if (x + 1 < label.width() && y + 1 < label.height()) expected.insert({x + 1, y + 1});
+    EXPECT_EQ(shadow, expected);
 
     // Both: the caption on top, the shadow where the caption leaves it uncovered.
-    pal.setColor(QPalette::WindowText, Ink);
-    label.setPalette(pal);
-    QImage both = Render(label);
-    EXPECT_EQ(PixelsOf(both, Ink), text);
+    label.SetShadowColor(Shadow);
     Mask visibleShadow;
     for (auto p : shadow)
         if (!text.count(p)) visibleShadow.insert(p);
-    EXPECT_EQ(PixelsOf(both, Shadow), visibleShadow);
-    EXPECT_EQ(PixelsOf(both, Qt::green).size(), 0u);
-}
+    EXPECT_EQ(PixelsOf(label, Ink), text);
+    EXPECT_EQ(PixelsOf(label, Shadow), visibleShadow);
+    EXPECT_TRUE(PixelsOf(label, Qt::green).empty());
 
-TEST(Label3DTest, DisabledLabelDrawsGrayOverShadow) {
-    TLabel3D label;
-    Prepare(label, "Connect");
-    label.SetShadowColor(Background);
-    Mask text = PixelsOf(Render(label), Ink);
-    label.SetShadowColor(Shadow);
     label.setEnabled(false);
-    QImage image = Render(label);
-    EXPECT_EQ(PixelsOf(image, Gray), text);
-    EXPECT_TRUE(PixelsOf(image, Ink).empty());
-    EXPECT_FALSE(PixelsOf(image, Shadow).empty());
+    EXPECT_EQ(PixelsOf(label, Gray), text);
+    EXPECT_TRUE(PixelsOf(label, Ink).empty());
+    EXPECT_EQ(PixelsOf(label, Shadow), visibleShadow);
 }
 
 TEST(Label3DTest, TransparentLabelKeepsWhatLiesBeneath) {
     TLabel3D label;
     Prepare(label, "Status:");
     label.SetTransparent(true);
-    QImage image = Render(label, Qt::green);
-    EXPECT_TRUE(PixelsOf(image, Background).empty());
-    EXPECT_FALSE(PixelsOf(image, Qt::green).empty());
-    EXPECT_FALSE(PixelsOf(image, Shadow).empty());
-    EXPECT_FALSE(PixelsOf(image, Ink).empty());
+    EXPECT_TRUE(PixelsOf(label, Background).empty());
+    EXPECT_FALSE(PixelsOf(label, Qt::green).empty());
+    EXPECT_FALSE(PixelsOf(label, Shadow).empty());
+    EXPECT_FALSE(PixelsOf(label, Ink).empty());
     label.SetTransparent(false);
-    EXPECT_TRUE(PixelsOf(Render(label, Qt::green), Qt::green).empty());
+    EXPECT_TRUE(PixelsOf(label, Qt::green).empty());
 }
 
 TEST(Label3DTest, AcceleratorIsUnderlinedInBothPassesOrDrawnAsIs) {
     TLabel3D label;
     Prepare(label, "W");
-    Mask plainText = PixelsOf(Render(label), Ink);
-    Mask plainShadow = PixelsOf(Render(label), Shadow);
-
+    Mask plainText = PixelsOf(label, Ink);
+    std::size_t plainShadow = PixelsOf(label, Shadow).size();
     label.setText("&W");
-    QImage accel = Render(label);
-    Mask accelText = PixelsOf(accel, Ink);
+    Mask accelText = PixelsOf(label, Ink);
     // The same letter, plus an underline below it in both colours.
     for (auto p : plainText) EXPECT_TRUE(accelText.count(p));
-    EXPECT_GT(accelText.size(), plainText.size());
-    int lowestPlain = 0, lowestAccel = 0;
-    for (auto [x, y] : plainText) lowestPlain = std::max(lowestPlain, y);
-    for (auto [x, y] : accelText) lowestAccel = std::max(lowestAccel, y);
-    EXPECT_GT(lowestAccel, lowestPlain);
-    EXPECT_GT(PixelsOf(accel, Shadow).size(), plainShadow.size());
+    EXPECT_GT(Lowest(accelText), Lowest(plainText));
+    EXPECT_GT(PixelsOf(label, Shadow).size(), plainShadow);
 
+    // Drawn as is, the "&" comes first and the "W" moves right.
     label.SetShowAccelChar(false);
-    Mask literal = PixelsOf(Render(label), Ink);
-    int leftmostLiteral = 1000, leftmostPlain = 1000;
-    for (auto [x, y] : literal) leftmostLiteral = std::min(leftmostLiteral, x);
-    for (auto [x, y] : plainText) leftmostPlain = std::min(leftmostPlain, x);
-    // The "&" comes first, so the "W" moves right and the ink starts where the "&" does.
+    Mask literal = PixelsOf(label, Ink);
     EXPECT_GT(literal.size(), plainText.size());
     EXPECT_NE(literal, accelText);
-    EXPECT_LE(leftmostLiteral, leftmostPlain);
+    EXPECT_LE(Leftmost(literal), Leftmost(plainText));
 }
 
-TEST(Label3DTest, LongCaptionBreaksAtWordsWithoutWordWrap) {
+TEST(Label3DTest, LongCaptionBreaksAtWordsWithoutWordWrapAndAlignmentMovesIt) {
     TLabel3D label;
     Prepare(label, "Download Program");
     label.setWordWrap(false);
     label.setGeometry(0, 0, 110, 60);
-    Mask text = PixelsOf(Render(label), Ink);
     int lineHeight = QFontMetrics(label.font()).height();
     int below = 0;
-    for (auto [x, y] : text)
-        if (y >= lineHeight) ++below;
+    for (auto [x, y] : PixelsOf(label, Ink)) below += y >= lineHeight;
     EXPECT_GT(below, 20);
-
     label.setGeometry(0, 0, 300, 60);
-    for (auto [x, y] : PixelsOf(Render(label), Ink)) EXPECT_LT(y, lineHeight);
-}
+    EXPECT_LT(Lowest(PixelsOf(label, Ink)), lineHeight);
 
-TEST(Label3DTest, AlignmentMovesTheCaption) {
-    TLabel3D label;
     Prepare(label, "OK");
-    auto leftmost = [&] {
-        int m = 1000;
-        for (auto [x, y] : PixelsOf(Render(label), Ink)) m = std::min(m, x);
-        return m;
-    };
-    label.setAlignment(Qt::AlignLeft);
-    int left = leftmost();
-    label.setAlignment(Qt::AlignHCenter);
-    int centre = leftmost();
-    label.setAlignment(Qt::AlignRight);
-    int right = leftmost();
-    EXPECT_LT(left, 5);
-    EXPECT_GT(centre, left + 40);
-    EXPECT_GT(right, centre + 40);
+    int left[3];
+    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    for (int i = 0; i < 3; ++i) {
+        label.setAlignment(alignments[i]);
+        left[i] = Leftmost(PixelsOf(label, Ink));
+    }
+    EXPECT_LT(left[0], 5);
+    EXPECT_GT(left[1], left[0] + 40);
+    EXPECT_GT(left[2], left[1] + 40);
 }

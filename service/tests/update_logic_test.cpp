@@ -1,63 +1,25 @@
 // The download procedure against the fake boot loader, with a dialog that only records.
 #include "bootloader.h"
+#include "firmwareimage.h"
 #include "firmwareupdate.h"
 #include "msgqueue.h"
 #include "ptypair.h"
+#include "tempdir.h"
 #include "tolmibus.h"
 
-#include <algorithm>
-#include <array>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <numeric>
-#include <optional>
-#include <random>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace fprn;
+using namespace fprn::test;
+using fprn::emu::BootAction;
 using fprn::emu::BootPacket;
-using fprn::emu::FakeBootLoader;
+using Log = std::vector<std::string>;
 namespace tb = fprn::tolmibus;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes MakeImage(std::size_t size, std::uint32_t seed, const char* marker = "PL") {
-    Bytes image(size);
-    std::mt19937 rng(seed);
-    for (auto& b : image) b = static_cast<std::uint8_t>(rng());
-    if (size >= 65532) {
-        image[65530] = static_cast<std::uint8_t>(marker[0]);
-        image[65531] = static_cast<std::uint8_t>(marker[1]);
-    }
-    return image;
-}
-
-std::uint16_t SumOf(const Bytes& image, std::size_t count) {
-    std::uint32_t total =
-        std::accumulate(image.begin(), image.begin() + static_cast<long>(count), std::uint32_t{0});
-    return static_cast<std::uint16_t>(total);
-}
-
-fs::path TempFolder(const std::string& what) {
-    fs::path folder = fs::temp_directory_path() /
-                      ("update-" + what + "-" + std::to_string(::getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-    return folder;
-}
-
-std::string WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-    return path.string();
-}
 
 // Records what the procedure shows; OK is pressed as soon as it is waited for.
 class RecordingUi : public IUpdateUi {
@@ -66,350 +28,285 @@ public:
 
     bool ChooseFile(std::string& name) override {
         log.push_back("choose");
-        if (!file) return false;
-        name = *file;
-        return true;
+        name = file;
+        return !file.empty();
     }
     void Beep() override { log.push_back("beep"); }
     void MessageBox(const std::string& text) override { log.push_back("box " + text); }
     void ShowDialog() override {
         log.push_back("show");
         closed_ = false;
-        margin = progress = 0;
+        progress = pumps = 0;
     }
     void CloseDialog() override { log.push_back("close"); }
     void ShowStatus(bool error, const std::string& text) override {
-        if (closed_) return;
-        log.push_back((error ? "error " : "status ") + text);
+        if (!closed_) log.push_back((error ? "error " : "status ") + text);
     }
-    void SetMargin(int blocks) override {
-        margin = blocks;
-        log.push_back("margin " + std::to_string(blocks));
-    }
+    void SetMargin(int blocks) override { margin = blocks; }
     void SetProgress(int block) override {
         if (block == throwAtProgress) throw std::runtime_error("dialog gone");
         EXPECT_EQ(block, progress + 1);
         progress = block;
     }
     void WaitForOk() override {
-        log.push_back(comm_.isActive() ? "wait ok, port open" : "wait ok, port closed");
+        if (!closed_) log.push_back(comm_.isActive() ? "ok, port open" : "ok");
         closed_ = true;
     }
     void PumpOnce() override {
-        ++pumps;
         plat::DispatchPending();
-        if (pumps == cancelAtPump) Cancel();
+        if (++pumps == cancelAtPump) Cancel();
     }
     bool Closed() const override { return closed_; }
-
     // What the Cancel button does.
     void Cancel() {
-        comm_.Abort();
+        log.push_back("cancel");
         closed_ = true;
-        log.push_back("cancelled");
+        comm_.Abort();
     }
 
-    std::optional<std::string> file;
-    std::vector<std::string> log;
-    int margin = -1;
-    int progress = -1;
-    int pumps = 0;
-    int cancelAtPump = -1;
-    int throwAtProgress = -1;
+    std::string file;
+    Log log;
+    int margin = -1, progress = 0, pumps = 0, cancelAtPump = -1, throwAtProgress = -1;
 
 private:
     TTolmIBusComm& comm_;
     bool closed_ = true;
 };
 
-// Program blocks as the printer saw them, start and end packet left out.
-std::vector<std::uint16_t> BlockNumbers(const std::vector<BootPacket>& packets) {
-    std::vector<std::uint16_t> numbers;
-    bool start = true;
-    for (const auto& p : packets) {
-        if (p.command != tb::CmdProgram) continue;
-        if (start) {
-            start = false;
-            continue;
-        }
-        numbers.push_back(p.number);
-    }
-    if (!numbers.empty() && numbers.back() == 1) numbers.pop_back();
-    return numbers;
-}
-
 class DownloadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = TempFolder("logic");
-        TTolmIBusComm::Tuning tuning;
-        tuning.logonWaitMs = 150;
-        tuning.wakeUpPauseMs = 50;
-        tuning.traceFolder = folder.string();
-        comm.SetTuning(tuning);
+    DownloadTest() {
+        comm.SetTuning({150, 50, dir.path().string()});
         comm.SetRetryInterval(150);
         comm.SetBaudRate(TBaudRate::tbr115200);
-        loader.SetIdentification(identification);
-        loader.Start();
+        for (std::size_t i = 0; i < identification.size(); ++i)
+            identification[i] = static_cast<std::uint8_t>(0xA0 ^ i);
+        StartLoader();
     }
-    void TearDown() override {
-        loader.Stop();
-        fs::remove_all(folder);
+    void TearDown() override { loader->Stop(); }
+    // A fresh loader at 9600, with `script` given before it starts.
+    void StartLoader(const std::function<void(emu::FakeBootLoader&)>& script = {}) {
+        if (loader) loader->Stop();
+        loader = std::make_unique<emu::FakeBootLoader>(pty.master());
+        loader->SetIdentification(identification);
+        loader->SetOnPacket([this, ref = canceller.Ref()](const BootPacket& p) {
+            if (cancelWhen && cancelWhen(p)) ref.Post(1);
+        });
+        loader->SetOnWakeUp([this, ref = canceller.Ref()](int bursts) {
+            if (bursts == cancelAtBurst) ref.Post(1);
+        });
+        if (script) script(*loader);
+        loader->Start();
+        ui.log.clear();
     }
-    std::string Image(const Bytes& bytes) {
-        ui.file = WriteFile(folder / "image.hex", bytes);
-        return *ui.file;
+    void Run(const Bytes& image, bool full) {
+        ui.file = WriteFile(dir.path() / "image.hex", image);
+        DownloadProgram(ui, comm, pty.slavePath(), full);
     }
-    void Run(bool full) { DownloadProgram(ui, comm, pty.slavePath(), full); }
-    std::vector<std::string> Statuses() const {
-        std::vector<std::string> out;
-        for (const auto& line : ui.log)
-            if (line.rfind("status ", 0) == 0 || line.rfind("error ", 0) == 0) out.push_back(line);
-        return out;
+    // Program blocks as the printer saw them, start and end packet left out.
+    std::vector<std::uint16_t> BlockNumbers() const {
+        std::vector<std::uint16_t> numbers;
+        for (const BootPacket& p : loader->Packets())
+            if (p.command == tb::CmdProgram) numbers.push_back(p.number);
+        if (!numbers.empty()) numbers.erase(numbers.begin());
+        if (loader->EndSeen()) numbers.pop_back();
+        return numbers;
     }
-    // Nothing arrives after the procedure ended.
+    // Nothing goes out after the procedure ended, and the port is closed.
     void ExpectNothingMore(std::size_t packets) {
-        EXPECT_TRUE(loader.WaitQuiet(300, 5000));
-        EXPECT_EQ(loader.Packets().size(), packets);
+        EXPECT_TRUE(loader->WaitQuiet(300, 5000));
+        EXPECT_EQ(loader->Packets().size(), packets);
+        EXPECT_FALSE(comm.isActive());
     }
 
-    fs::path folder;
-    test::PtyPair pty;
-    FakeBootLoader loader{pty.master()};
+    TempDir dir{"update-logic"};
+    PtyPair pty;
+    std::unique_ptr<emu::FakeBootLoader> loader;
     TTolmIBusComm comm;
     RecordingUi ui{comm};
-    std::array<std::uint8_t, 256> identification = [] {
-        std::array<std::uint8_t, 256> id{};
-        for (std::size_t i = 0; i < id.size(); ++i) id[i] = static_cast<std::uint8_t>(0xA0 ^ i);
-        return id;
-    }();
+    std::array<std::uint8_t, 256> identification{};
+    std::function<bool(const BootPacket&)> cancelWhen;
+    int cancelAtBurst = -1;
+    plat::Target canceller{[this](plat::Message&) { ui.Cancel(); }};
 };
 
 } // namespace
 
 TEST(ImageFileTest, SumLeavesOutTheLastTwoBytesOfTheFirst64KiBOnly) {
-    fs::path folder = TempFolder("sum");
-    struct Case {
-        std::size_t size;
-        std::size_t summed;
-    } cases[] = {{65536, 65534}, {65532, 65532}, {65535, 65535}, {65600, 65534}, {1000, 1000}};
-    for (const Case& c : cases) {
-        Bytes image = MakeImage(c.size, static_cast<std::uint32_t>(c.size));
+    TempDir dir("update-sum");
+    const std::pair<std::size_t, std::size_t> cases[] = {
+        {65536, 65534}, {65532, 65532}, {65535, 65535}, {65600, 65534}, {1000, 1000}};
+    for (auto [size, summed] : cases) {
+        Bytes image = MakeImage(size, static_cast<std::uint32_t>(size));
         ImageFile file;
-        ASSERT_TRUE(file.Open(WriteFile(folder / "sum.hex", image)));
-        EXPECT_EQ(file.Size(), static_cast<std::int64_t>(c.size));
-        std::optional<std::uint16_t> sum = ImageChecksum(file);
-        ASSERT_TRUE(sum.has_value()) << c.size;
-        EXPECT_EQ(*sum, SumOf(image, c.summed)) << c.size;
+        ASSERT_TRUE(file.Open(WriteFile(dir.path() / "sum.hex", image)));
+        EXPECT_EQ(file.Size(), static_cast<std::int64_t>(size));
+        EXPECT_EQ(ImageChecksum(file), SumOf(image, summed)) << size;
     }
-    fs::remove_all(folder);
-}
-
-TEST(ImageFileTest, MarkerMustBeReadInFull) {
-    fs::path folder = TempFolder("marker");
-    auto marked = [&](Bytes image) {
-        ImageFile file;
-        EXPECT_TRUE(file.Open(WriteFile(folder / "m.hex", image)));
-        return HasImageMarker(file);
-    };
-    EXPECT_TRUE(marked(MakeImage(65536, 1, "PL")));
-    EXPECT_TRUE(marked(MakeImage(65536, 1, "MZ")));
-    EXPECT_TRUE(marked(MakeImage(65532, 1, "MZ")));
-    EXPECT_FALSE(marked(MakeImage(65536, 1, "ZM")));
-    EXPECT_FALSE(marked(MakeImage(65536, 1, "pl")));
-    // One byte of the marker is in the file, the other is not.
-    Bytes cut = MakeImage(65532, 1, "PL");
-    cut.pop_back();
-    EXPECT_FALSE(marked(cut));
-    EXPECT_FALSE(marked(Bytes(100, 'P')));
-    fs::remove_all(folder);
-}
-
-TEST(ImageFileTest, OnlyARegularFileOpens) {
-    fs::path folder = TempFolder("open");
-    ImageFile file;
-    EXPECT_FALSE(file.Open((folder / "missing.hex").string()));
-    EXPECT_FALSE(file.Open(folder.string()));
-    // A pipe would block the open or the reads for good.
-    fs::path fifo = folder / "pipe.hex";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(file.Open(fifo.string()));
-    EXPECT_FALSE(file.IsOpen());
-    fs::remove_all(folder);
 }
 
 TEST_F(DownloadTest, NormalUpdateSendsBlocks16OnAndTheSum) {
-    Bytes image = MakeImage(65536, 7);
-    Image(image);
-    Run(false);
-
-    const std::uint16_t sum = SumOf(image, 65534);
-    EXPECT_EQ(loader.StartNumber(), 0);
-    std::vector<std::uint16_t> expected(240);
-    std::iota(expected.begin(), expected.end(), std::uint16_t{16});
-    EXPECT_EQ(BlockNumbers(loader.Packets()), expected);
-    Bytes rebuilt = loader.Image();
+    Bytes image = MakeImage(65536, 7, "MZ");
+    Run(image, false);
+    EXPECT_EQ(loader->StartNumber(), 0);
+    std::vector<std::uint16_t> expected;
+    for (std::uint16_t i = 16; i < 256; ++i) expected.push_back(i);
+    EXPECT_EQ(BlockNumbers(), expected);
+    Bytes sent = WithSum(image), rebuilt = loader->Image();
     ASSERT_EQ(rebuilt.size(), 65536u);
-    Bytes sent(image.begin() + 4096, image.end());
-    sent[sent.size() - 2] = static_cast<std::uint8_t>(sum & 0xFF);
-    sent[sent.size() - 1] = static_cast<std::uint8_t>(sum >> 8);
-    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), rebuilt.begin() + 4096));
-    EXPECT_TRUE(loader.EndSeen());
-    EXPECT_EQ(loader.EndSum(), sum);
-
-    EXPECT_EQ(Statuses(),
-              (std::vector<std::string>{"status Wait 1 second...", "status Connect...",
-                                        "status Download Program...", "status Disconnect..."}));
+    EXPECT_TRUE(std::equal(sent.begin() + 4096, sent.end(), rebuilt.begin() + 4096));
+    EXPECT_EQ(loader->EndSum(), SumOf(image, 65534));
+    EXPECT_EQ(ui.log, (Log{"choose", "show", "status Wait 1 second...", "status Connect...",
+                           "status Download Program...", "status Disconnect...", "close"}));
     // Skipped blocks count on the dialog too; only sent ones are followed by a serving.
     EXPECT_EQ(ui.margin, 256);
     EXPECT_EQ(ui.progress, 256);
     EXPECT_EQ(ui.pumps, 240);
-    EXPECT_EQ(ui.log.back(), "close");
     EXPECT_FALSE(comm.isActive());
-    EXPECT_TRUE(fs::exists(folder / "DEBUG.LOG"));
+    EXPECT_TRUE(fs::exists(dir.path() / "DEBUG.LOG"));
 }
 
 TEST_F(DownloadTest, FullUpdateSendsEveryBlockAndStartsWithTheIdentification) {
     Bytes image = MakeImage(65536, 8);
-    Image(image);
-    Run(true);
-
-    const std::uint16_t sum = SumOf(image, 65534);
-    EXPECT_EQ(loader.StartNumber(), 0x0F0F);
-    auto packets = loader.Packets();
-    auto start = std::find_if(packets.begin(), packets.end(),
-                              [](const BootPacket& p) { return p.command == tb::CmdProgram; });
-    ASSERT_NE(start, packets.end());
-    EXPECT_EQ(start->data, identification);
+    Run(image, true);
+    EXPECT_EQ(loader->StartNumber(), 0x0F0F);
+    for (const BootPacket& p : loader->Packets())
+        if (p.command == tb::CmdProgram) {
+            EXPECT_EQ(p.data, identification);
+            break;
+        }
     std::vector<std::uint16_t> expected;
-    for (std::uint16_t i = 0; i < 16; ++i)
-        expected.push_back(static_cast<std::uint16_t>(0x0E00 + i));
-    for (std::uint16_t i = 16; i < 256; ++i) expected.push_back(i);
-    EXPECT_EQ(BlockNumbers(packets), expected);
-    Bytes sent = image;
-    sent[65534] = static_cast<std::uint8_t>(sum & 0xFF);
-    sent[65535] = static_cast<std::uint8_t>(sum >> 8);
-    EXPECT_EQ(loader.Image(), sent);
-    EXPECT_EQ(loader.EndSum(), sum);
+    for (std::uint16_t i = 0; i < 256; ++i)
+        expected.push_back(static_cast<std::uint16_t>(i < 16 ? 0x0E00 + i : i));
+    EXPECT_EQ(BlockNumbers(), expected);
+    EXPECT_EQ(loader->Image(), WithSum(image));
+    EXPECT_EQ(loader->EndSum(), SumOf(image, 65534));
     EXPECT_EQ(ui.pumps, 256);
     EXPECT_EQ(ui.log.back(), "close");
 }
 
 TEST_F(DownloadTest, ImageOfExactly65532BytesFillsItsLastBlockFromTheOneBefore) {
     Bytes image = MakeImage(65532, 9);
-    Image(image);
-    Run(true);
-
+    Run(image, true);
     const std::uint16_t sum = SumOf(image, 65532);
     EXPECT_EQ(ui.margin, 256);
-    Bytes rebuilt = loader.Image();
+    Bytes rebuilt = loader->Image();
     ASSERT_EQ(rebuilt.size(), 65536u);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rebuilt.begin()));
     // Data bytes 252 and 253 stay as block 254 left them; 254 and 255 carry the sum.
-    EXPECT_EQ(rebuilt[65532], image[65276]);
-    EXPECT_EQ(rebuilt[65533], image[65277]);
-    EXPECT_EQ(rebuilt[65534], sum & 0xFF);
-    EXPECT_EQ(rebuilt[65535], sum >> 8);
-    EXPECT_EQ(loader.EndSum(), sum);
+    EXPECT_EQ(
+        Bytes(rebuilt.begin() + 65532, rebuilt.end()),
+        (Bytes{image[65276], image[65277], std::uint8_t(sum & 0xFF), std::uint8_t(sum >> 8)}));
+    EXPECT_EQ(loader->EndSum(), sum);
 }
 
 TEST_F(DownloadTest, ImageOver64KiBSendsBlock256WithTheTailOfBlock255) {
     Bytes image = MakeImage(65600, 10);
-    Image(image);
-    Run(false);
-
-    const std::uint16_t sum = SumOf(image, 65534);
+    Run(image, false);
     EXPECT_EQ(ui.margin, 257);
     EXPECT_EQ(ui.progress, 257);
-    auto numbers = BlockNumbers(loader.Packets());
-    ASSERT_FALSE(numbers.empty());
-    EXPECT_EQ(numbers.back(), 256);
-    Bytes rebuilt = loader.Image();
+    EXPECT_EQ(BlockNumbers().back(), 256);
+    Bytes rebuilt = loader->Image();
     ASSERT_EQ(rebuilt.size(), 257u * 256u);
-    Bytes last(rebuilt.begin() + 65536, rebuilt.end());
     Bytes expected(image.begin() + 65536, image.end());
-    expected.insert(expected.end(), image.begin() + 65536 - 192, image.begin() + 65534);
-    expected.push_back(static_cast<std::uint8_t>(sum & 0xFF));
-    expected.push_back(static_cast<std::uint8_t>(sum >> 8));
-    EXPECT_EQ(last, expected);
-    EXPECT_EQ(loader.EndSum(), sum);
+    Bytes block255 = WithSum(Bytes(image.begin(), image.begin() + 65536));
+    expected.insert(expected.end(), block255.begin() + 65536 - 192, block255.end());
+    EXPECT_EQ(Bytes(rebuilt.begin() + 65536, rebuilt.end()), expected);
+    EXPECT_EQ(loader->EndSum(), SumOf(image, 65534));
 }
 
 TEST_F(DownloadTest, BadImagesAreRefusedBeforeThePortOpens) {
+    const fs::path fifo = dir.path() / "pipe.hex";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<const char*, std::string> cases[] = {
+        {"too short", WriteFile(dir.path() / "a.hex", MakeImage(100, 1))},
+        {"one marker byte short", WriteFile(dir.path() / "b.hex", Bytes(65531, 'P'))},
+        {"wrong marker", WriteFile(dir.path() / "c.hex", MakeImage(65536, 2, "ZM"))},
+        {"marker in small letters", WriteFile(dir.path() / "d.hex", MakeImage(65536, 2, "pl"))},
+        {"missing", (dir.path() / "missing.hex").string()},
+        {"a folder", dir.path().string()},
+        {"a pipe, which would block", fifo.string()},
+        {"", ""}, // the choice cancelled
+    };
+    for (const auto& [what, path] : cases) {
+        ui.log.clear();
+        ui.file = path;
+        DownloadProgram(ui, comm, pty.slavePath(), false);
+        EXPECT_EQ(ui.log,
+                  (path.empty() ? Log{"choose"} : Log{"choose", "beep", "box Not a valid file!"}))
+            << what;
+    }
+    EXPECT_TRUE(loader->Received().empty());
+    EXPECT_FALSE(fs::exists(dir.path() / "DEBUG.LOG"));
+}
+
+TEST_F(DownloadTest, EachStageShowsItsFailureAndWaitsForOkWithThePortOpen) {
+    const std::vector<BootAction> nakAll(7, BootAction::Nak);
     struct Case {
-        const char* what;
-        Bytes bytes;
+        std::uint8_t command;
+        std::uint16_t number;
+        std::vector<BootAction> script;
+        const char* stage;
     } cases[] = {
-        {"too short", MakeImage(100, 1)},
-        {"one marker byte short", Bytes(65531, 'P')},
-        {"wrong marker", MakeImage(65536, 2, "ZM")},
+        {tb::CmdLogon, 1, {BootAction::Nak}, "Connect"},
+        {tb::CmdLogon, 0x10, std::vector<BootAction>(7, BootAction::BadSum), "Connect"},
+        {tb::CmdProgram, 0, nakAll, "Connect"},
+        {tb::CmdProgram, 100, nakAll, "Download Program"},
+        {tb::CmdProgram, 1, nakAll, "Disconnect"},
     };
     for (const Case& c : cases) {
-        ui.log.clear();
-        Image(c.bytes);
-        Run(false);
-        EXPECT_EQ(ui.log, (std::vector<std::string>{"choose", "beep", "box Not a valid file!"}))
-            << c.what;
+        SCOPED_TRACE(c.number);
+        StartLoader([&](emu::FakeBootLoader& l) { l.Script(c.command, c.number, c.script); });
+        Run(MakeImage(65536, 3), false);
+        const std::string stage = c.stage;
+        EXPECT_EQ(
+            Log(ui.log.end() - 3, ui.log.end()),
+            (Log{"status " + stage + "...", "error " + stage + "...Error!", "ok, port open"}));
+        ExpectNothingMore(loader->Packets().size());
+        EXPECT_FALSE(loader->EndSeen());
     }
-    for (const fs::path& unreadable : {folder / "missing.hex", folder}) {
-        ui.log.clear();
-        ui.file = unreadable.string();
-        Run(false);
-        EXPECT_EQ(ui.log, (std::vector<std::string>{"choose", "beep", "box Not a valid file!"}))
-            << unreadable;
+}
+
+TEST_F(DownloadTest, CancelAtEachStageEndsTheDownloadWithoutAnError) {
+    comm.SetRetryInterval(60000); // only the cancel can end a wait
+    struct Case {
+        const char* stage;
+        std::uint8_t command;
+        std::uint16_t number;
+        int burst, pump;
+    } cases[] = {
+        {"wake-up pause", 0, 0, 1, -1},
+        {"logon", tb::CmdLogon, 1, -1, -1},
+        {"identification", tb::CmdLogon, 0x10, -1, -1},
+        {"start", tb::CmdProgram, 0, -1, -1},
+        {"block", tb::CmdProgram, 50, -1, -1},
+        {"end", tb::CmdProgram, 1, -1, -1},
+        {"served after block 20", 0, 0, -1, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stage);
+        comm.SetTuning({60000, c.burst > 0 ? 60000 : 50, dir.path().string()});
+        cancelAtBurst = c.burst;
+        ui.cancelAtPump = c.pump;
+        cancelWhen = [c](const BootPacket& p) {
+            return c.command != 0 && p.command == c.command && p.number == c.number;
+        };
+        StartLoader(
+            [&](emu::FakeBootLoader& l) { l.Script(c.command, c.number, {BootAction::Drop}); });
+        Run(MakeImage(65536, 5), false);
+        EXPECT_EQ(ui.log.back(), "cancel");
+        for (const auto& line : ui.log) EXPECT_EQ(line.find("Error"), std::string::npos) << line;
+        ExpectNothingMore(loader->Packets().size());
+        EXPECT_FALSE(loader->EndSeen());
+        EXPECT_TRUE(c.pump < 0 || BlockNumbers().back() == 20);
+        EXPECT_TRUE(c.command == 0 || loader->Packets().back().number == c.number);
     }
-    EXPECT_TRUE(loader.Received().empty());
-    EXPECT_FALSE(fs::exists(folder / "DEBUG.LOG"));
-}
-
-TEST_F(DownloadTest, CancelledChoiceDoesNothing) {
-    ui.file.reset();
-    Run(false);
-    EXPECT_EQ(ui.log, std::vector<std::string>{"choose"});
-    EXPECT_TRUE(loader.Received().empty());
-}
-
-TEST_F(DownloadTest, PortThatCannotBeOpenedIsReportedAndNothingShown) {
-    Image(MakeImage(65536, 3));
-    DownloadProgram(ui, comm, (folder / "no-such-tty").string(), false);
-    EXPECT_EQ(ui.log, (std::vector<std::string>{"choose", "box Error opening " +
-                                                              (folder / "no-such-tty").string() +
-                                                              "!\r\nplease select other ports."}));
-    EXPECT_FALSE(comm.isActive());
-}
-
-TEST_F(DownloadTest, CancelWhileServedAfterABlockSendsNothingMore) {
-    Image(MakeImage(65536, 5));
-    ui.cancelAtPump = 5; // after block 20
-    Run(false);
-    auto numbers = BlockNumbers(loader.Packets());
-    ASSERT_FALSE(numbers.empty());
-    EXPECT_EQ(numbers.back(), 20);
-    EXPECT_EQ(Statuses().back(), "status Download Program...");
-    EXPECT_NE(ui.log.back(), "close");
-    EXPECT_FALSE(comm.isActive());
-    ExpectNothingMore(loader.Packets().size());
 }
 
 TEST_F(DownloadTest, ExceptionFromTheDialogLeavesThePortClosed) {
-    Image(MakeImage(65536, 11));
     ui.throwAtProgress = 31;
-    EXPECT_THROW(Run(false), std::runtime_error);
-    EXPECT_FALSE(comm.isActive());
-    EXPECT_TRUE(fs::exists(folder / "DEBUG.LOG"));
-    EXPECT_EQ(BlockNumbers(loader.Packets()).back(), 29);
-    ExpectNothingMore(loader.Packets().size());
-}
-
-TEST_F(DownloadTest, TraceThatCannotBeWrittenDoesNotFailTheUpdate) {
-    TTolmIBusComm::Tuning tuning;
-    tuning.logonWaitMs = 150;
-    tuning.wakeUpPauseMs = 50;
-    tuning.traceFolder = (folder / "gone" / "deeper").string();
-    comm.SetTuning(tuning);
-    Image(MakeImage(65536, 12));
-    Run(false);
-    EXPECT_EQ(ui.log.back(), "close");
-    EXPECT_TRUE(loader.EndSeen());
-    EXPECT_FALSE(comm.isActive());
+    EXPECT_THROW(Run(MakeImage(65536, 11), false), std::runtime_error);
+    EXPECT_TRUE(fs::exists(dir.path() / "DEBUG.LOG"));
+    EXPECT_EQ(BlockNumbers().back(), 29);
+    ExpectNothingMore(loader->Packets().size());
 }

@@ -1,51 +1,24 @@
 // UpdateFPrnProgram in a host that has no Qt application of its own.
 #include "bootloader.h"
+#include "firmwareimage.h"
 #include "meskade.h"
 #include "ptypair.h"
+#include "tempdir.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <optional>
-#include <unistd.h>
-
-using fprn::emu::FakeBootLoader;
-namespace fs = std::filesystem;
 
 namespace {
-
-// Environment variables put back as they were.
-class EnvGuard {
-public:
-    explicit EnvGuard(std::initializer_list<const char*> names) {
-        for (const char* n : names) {
-            const char* v = std::getenv(n);
-            saved_.push_back({n, v ? std::optional<std::string>(v) : std::nullopt});
-        }
-    }
-    ~EnvGuard() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 // What the application made for the call gets to see: set before the call, since nothing of
 // the test runs inside it but this.
 struct Choice {
     std::string pick;
-    int dialogs = 0;
-    int applications = 0;
+    int dialogs = 0, applications = 0, errors = 0;
 } gChoice;
 
 class Chooser : public QObject {
@@ -54,14 +27,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        if (auto* ok = qobject_cast<QPushButton*>(watched); ok && ok->objectName() == "OKBtn") {
+            ++gChoice.errors;
+            QTimer::singleShot(0, ok, [ok] { ok->click(); });
+        }
         auto* files = qobject_cast<QFileDialog*>(watched);
-        if (!files || event->type() != QEvent::Show) return false;
+        if (!files) return false;
         ++gChoice.dialogs;
         QTimer::singleShot(0, files, [files] {
-            if (gChoice.pick.empty()) {
-                files->reject();
-                return;
-            }
+            if (gChoice.pick.empty()) return files->reject();
             files->selectFile(QString::fromStdString(gChoice.pick));
             static_cast<QDialog*>(files)->accept();
         });
@@ -78,49 +53,40 @@ void InstallChooser() {
 
 } // namespace
 
-TEST(NoApplicationTest, WithoutADisplayTheCallIsRefusedWithAMessage) {
-    EnvGuard env({"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
-    ::unsetenv("QT_QPA_PLATFORM");
-    ::unsetenv("DISPLAY");
-    ::unsetenv("WAYLAND_DISPLAY");
+TEST(NoApplicationTest, WithoutADisplayOrWithoutWidgetsTheCallIsRefused) {
+    // Only this process's environment changes; the other test sets what it needs.
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) ::unsetenv(name);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(UpdateFPrnProgram(0, "COM2", 0), -1);
     std::string message = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(message.find("UpdateFPrnProgram"), std::string::npos) << message;
     EXPECT_NE(message.find("display"), std::string::npos) << message;
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
-}
 
-TEST(NoApplicationTest, HostWithoutWidgetsIsRefused) {
     static int argc = 1;
     static char name[] = "update_noapp_tests";
     static char* argv[] = {name, nullptr};
-    {
-        QCoreApplication core(argc, argv);
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(UpdateFPrnProgram(0, "COM2", 0), -1);
-        std::string message = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("widgets"), std::string::npos) << message;
-        EXPECT_EQ(QCoreApplication::instance(), &core);
-    }
+    QCoreApplication core(argc, argv);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(UpdateFPrnProgram(0, "COM2", 0), -1);
+    message = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("widgets"), std::string::npos) << message;
+    EXPECT_EQ(QCoreApplication::instance(), &core);
 }
 
 TEST(NoApplicationTest, AnApplicationIsMadeForEachCallOnly) {
-    EnvGuard env({"QT_QPA_PLATFORM"});
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    fs::path folder = fs::temp_directory_path() / ("update-noapp-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::vector<char> image(65536, 0x11);
-    image[65530] = 'M';
-    image[65531] = 'Z';
-    const std::string imagePath = (folder / "firmware.hex").string();
-    std::ofstream(imagePath, std::ios::binary).write(image.data(), 65536);
+    fprn::test::TempDir dir("update-noapp");
+    const std::string imagePath =
+        fprn::test::WriteFile(dir.path() / "firmware.hex", fprn::test::MakeImage(65536, 1));
     fprn::test::PtyPair pty;
-    FakeBootLoader loader(pty.master());
+    fprn::emu::FakeBootLoader loader(pty.master());
+    // The first block is refused: no whole download at the real intervals.
+    loader.Script(0x0F, 0x0E00, std::vector<fprn::emu::BootAction>(7, fprn::emu::BootAction::Nak));
     loader.Start();
 
     qAddPreRoutine(InstallChooser);
-    // A cancelled choice first, then a whole update in an application of its own.
+    // A cancelled choice first, then an update in an application of its own.
     EXPECT_EQ(UpdateFPrnProgram(0, pty.slavePath().c_str(), 0), 0);
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
     EXPECT_EQ(gChoice.applications, 1);
@@ -132,8 +98,8 @@ TEST(NoApplicationTest, AnApplicationIsMadeForEachCallOnly) {
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
     EXPECT_EQ(gChoice.applications, 2);
     EXPECT_EQ(gChoice.dialogs, 2);
-    EXPECT_TRUE(loader.EndSeen());
-    EXPECT_EQ(loader.Image().size(), 65536u);
+    EXPECT_EQ(loader.StartNumber(), 0x0F0F);
+    EXPECT_EQ(gChoice.errors, 1);
+    EXPECT_FALSE(loader.EndSeen());
     loader.Stop();
-    fs::remove_all(folder);
 }
