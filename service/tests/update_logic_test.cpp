@@ -240,66 +240,56 @@ TEST_F(DownloadTest, BadImagesAreRefusedBeforeThePortOpens) {
     EXPECT_FALSE(fs::exists(dir.path() / "DEBUG.LOG"));
 }
 
-TEST_F(DownloadTest, EachStageShowsItsFailureAndWaitsForOkWithThePortOpen) {
+// Each stage either fails, showing its text and waiting for OK with the port still open, or is
+// cancelled and ends at once without an error; either way nothing goes out afterwards.
+TEST_F(DownloadTest, EachStageFailsWithItsTextOrIsCancelledQuietly) {
+    comm.SetRetryInterval(60000); // only an answer or the cancel ends a wait
+    comm.SetTuning({60000, 50, dir.path().string()});
     const std::vector<BootAction> nakAll(7, BootAction::Nak);
     struct Case {
+        const char* stage;
         std::uint8_t command;
         std::uint16_t number;
-        std::vector<BootAction> script;
-        const char* stage;
+        std::vector<BootAction> refusal;
     } cases[] = {
-        {tb::CmdLogon, 1, {BootAction::Nak}, "Connect"},
-        {tb::CmdLogon, 0x10, std::vector<BootAction>(7, BootAction::BadSum), "Connect"},
-        {tb::CmdProgram, 0, nakAll, "Connect"},
-        {tb::CmdProgram, 100, nakAll, "Download Program"},
-        {tb::CmdProgram, 1, nakAll, "Disconnect"},
+        {"Connect", tb::CmdLogon, 1, {BootAction::Nak}},
+        {"Connect", tb::CmdLogon, 0x10, std::vector<BootAction>(7, BootAction::BadSum)},
+        {"Connect", tb::CmdProgram, 0, nakAll},
+        {"Download Program", tb::CmdProgram, 100, nakAll},
+        {"Disconnect", tb::CmdProgram, 1, nakAll},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.number);
-        StartLoader([&](emu::FakeBootLoader& l) { l.Script(c.command, c.number, c.script); });
-        Run(MakeImage(65536, 3), false);
-        const std::string stage = c.stage;
-        EXPECT_EQ(
-            Log(ui.log.end() - 3, ui.log.end()),
-            (Log{"status " + stage + "...", "error " + stage + "...Error!", "ok, port open"}));
-        ExpectNothingMore(loader->Packets().size());
-        EXPECT_FALSE(loader->EndSeen());
+        for (bool cancel : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.number) + (cancel ? " cancelled" : " refused"));
+            cancelWhen = [&](const BootPacket& p) {
+                return cancel && p.command == c.command && p.number == c.number;
+            };
+            StartLoader([&](emu::FakeBootLoader& l) {
+                l.Script(c.command, c.number, cancel ? std::vector{BootAction::Drop} : c.refusal);
+            });
+            Run(MakeImage(65536, 3), false);
+            const std::string status = std::string("status ") + c.stage + "...";
+            Log tail = cancel ? Log{status, "cancel"}
+                              : Log{status, "error " + std::string(c.stage) + "...Error!",
+                                    "ok, port open"};
+            EXPECT_EQ(Log(ui.log.end() - static_cast<long>(tail.size()), ui.log.end()), tail);
+            ExpectNothingMore(loader->Packets().size());
+            EXPECT_FALSE(loader->EndSeen());
+            EXPECT_EQ(loader->Packets().back().number, c.number);
+        }
     }
-}
-
-TEST_F(DownloadTest, CancelAtEachStageEndsTheDownloadWithoutAnError) {
-    comm.SetRetryInterval(60000); // only the cancel can end a wait
-    struct Case {
-        const char* stage;
-        std::uint8_t command;
-        std::uint16_t number;
-        int burst, pump;
-    } cases[] = {
-        {"wake-up pause", 0, 0, 1, -1},
-        {"logon", tb::CmdLogon, 1, -1, -1},
-        {"identification", tb::CmdLogon, 0x10, -1, -1},
-        {"start", tb::CmdProgram, 0, -1, -1},
-        {"block", tb::CmdProgram, 50, -1, -1},
-        {"end", tb::CmdProgram, 1, -1, -1},
-        {"served after block 20", 0, 0, -1, 5},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stage);
-        comm.SetTuning({60000, c.burst > 0 ? 60000 : 50, dir.path().string()});
-        cancelAtBurst = c.burst;
-        ui.cancelAtPump = c.pump;
-        cancelWhen = [c](const BootPacket& p) {
-            return c.command != 0 && p.command == c.command && p.number == c.number;
-        };
-        StartLoader(
-            [&](emu::FakeBootLoader& l) { l.Script(c.command, c.number, {BootAction::Drop}); });
+    // Cancel in the wake-up pause, and while served after block 20.
+    cancelWhen = nullptr;
+    for (bool inPause : {true, false}) {
+        SCOPED_TRACE(inPause ? "pause" : "served");
+        comm.SetTuning({60000, inPause ? 60000 : 50, dir.path().string()});
+        cancelAtBurst = inPause ? 1 : -1;
+        ui.cancelAtPump = inPause ? -1 : 5;
+        StartLoader();
         Run(MakeImage(65536, 5), false);
         EXPECT_EQ(ui.log.back(), "cancel");
-        for (const auto& line : ui.log) EXPECT_EQ(line.find("Error"), std::string::npos) << line;
+        EXPECT_TRUE(inPause ? loader->Packets().empty() : BlockNumbers().back() == 20);
         ExpectNothingMore(loader->Packets().size());
-        EXPECT_FALSE(loader->EndSeen());
-        EXPECT_TRUE(c.pump < 0 || BlockNumbers().back() == 20);
-        EXPECT_TRUE(c.command == 0 || loader->Packets().back().number == c.number);
     }
 }
 
