@@ -50,22 +50,7 @@ protected:
 } // namespace
 
 TEST(TovarinExports, ExactlyTheDriverFunctionsAreExported) {
-    std::string cmd = "nm -D --defined-only " + fprn::plat::ProgramFolder() + "libtovarin.so";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (fgets(line, sizeof line, p)) {
-        std::istringstream ss(line);
-        std::string addr, type, name;
-        ss >> addr >> type >> name;
-        if (!name.empty()) names.insert(name);
-    }
-    pclose(p);
-    std::set<std::string> functions;
-    for (const auto& n : names)
-        if (n != "_init" && n != "_fini" && n.rfind("__", 0) != 0 && n.find('@') == n.npos)
-            functions.insert(n);
+    std::set<std::string> functions = fprn::test::ExportedNames("libtovarin.so");
     EXPECT_EQ(functions.size(), 51u);
     int cm = 0;
     for (const auto& n : functions) cm += n.rfind("cm", 0) == 0;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace fprn::test {
@@ -12,10 +15,10 @@ namespace fprn::test {
 // The functions the tests call.
 #define FPRN_TOVARIN_FUNCTIONS(X)                                                                  \
     X(OpenFPrn)                                                                                    \
-    X(CloseFPrn) X(AbortFPrn) X(isCommandExecuting) X(ExecCommand) X(GetReturnBufLength)           \
-        X(cmHardwareStatus) X(cmSoftwareStatus) X(cmPrinterStatus) X(cmSaleItem) X(cmPayment)      \
-            X(cmUploadPlu) X(cmUploadPkg) X(cmUploadTaxRate) X(cmXReport) X(cmSetVatRate)          \
-                X(cmSRAMDump)
+    X(CloseFPrn)                                                                                   \
+    X(AbortFPrn) X(isCommandExecuting) X(ExecCommand) X(GetReturnBufLength) X(cmHardwareStatus)    \
+        X(cmSoftwareStatus) X(cmPrinterStatus) X(cmSaleItem) X(cmPayment) X(cmUploadPlu)           \
+            X(cmUploadPkg) X(cmUploadTaxRate) X(cmXReport) X(cmSetVatRate) X(cmSRAMDump)
 
 struct TovarinLib {
     plat::DynLib lib;
@@ -33,5 +36,24 @@ struct TovarinLib {
 #undef FPRN_BIND
     }
 };
+
+// The names a library in the program's folder exports, as the dynamic linker sees them.
+inline std::set<std::string> ExportedNames(const std::string& file) {
+    std::string cmd = "nm -D --defined-only " + plat::ProgramFolder() + file;
+    std::set<std::string> names;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return names;
+    char line[512];
+    while (fgets(line, sizeof line, p)) {
+        std::istringstream ss(line);
+        std::string addr, type, name;
+        ss >> addr >> type >> name;
+        if (!name.empty() && name != "_init" && name != "_fini" && name.rfind("__", 0) != 0 &&
+            name.find('@') == std::string::npos)
+            names.insert(name);
+    }
+    pclose(p);
+    return names;
+}
 
 } // namespace fprn::test

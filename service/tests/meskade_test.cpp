@@ -43,6 +43,13 @@ struct ServiceLib {
 
 } // namespace
 
+TEST(Meskade, ExportsExactlyTheServiceFunctions) {
+    EXPECT_EQ(
+        fprn::test::ExportedNames("libmeskade.so"),
+        (std::set<std::string>{"OpenFPrn", "CloseFPrn", "AbortFPrn", "cmSRAMErase",
+                               "cmEnterFiscalMode", "cmSetID", "cmSetTaxID", "UpdateFPrnProgram"}));
+}
+
 TEST(Meskade, LinkedBesideTheUserLibraryKeepsItsOwnState) {
     ServiceLib service(RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(service.handle, nullptr);
