@@ -9,8 +9,7 @@ set_target_properties(fprn_editcontrols_base PROPERTIES AUTOMOC ON POSITION_INDE
 target_include_directories(fprn_editcontrols_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fprn_editcontrols_base PUBLIC fprn_editcontrols_pure Qt6::Widgets)
 
-add_executable(base_logic_tests tests/base_style_test.cpp tests/base_geometry_test.cpp
-                                tests/base_state_test.cpp)
+add_executable(base_logic_tests tests/base_style_test.cpp tests/base_geometry_test.cpp)
 target_link_libraries(base_logic_tests PRIVATE fprn_editcontrols_pure)
 fprn_add_gtest(base_logic_tests)
 

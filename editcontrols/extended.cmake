@@ -9,8 +9,7 @@ target_include_directories(fprn_editlogic PUBLIC ${EXT_DIR})
 set_target_properties(fprn_editlogic PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
 add_executable(ext_logic_tests
-    ${EXT_DIR}/tests/ext_number_test.cpp ${EXT_DIR}/tests/ext_format_test.cpp
-    ${EXT_DIR}/tests/ext_mask_test.cpp ${EXT_DIR}/tests/ext_locale_test.cpp)
+    ${EXT_DIR}/tests/ext_number_test.cpp ${EXT_DIR}/tests/ext_mask_test.cpp)
 target_link_libraries(ext_logic_tests PRIVATE fprn_editlogic)
 fprn_add_gtest(ext_logic_tests)
 
@@ -26,9 +25,8 @@ if(TARGET fprn_editcontrols_base)
                                                    Qt6::Widgets)
 
     add_executable(ext_widget_tests
-        ${EXT_DIR}/tests/ext_qtenv.cpp ${EXT_DIR}/tests/ext_textedit_test.cpp
-        ${EXT_DIR}/tests/ext_maskedit_test.cpp ${EXT_DIR}/tests/ext_currencyedit_test.cpp
-        ${EXT_DIR}/tests/ext_edlib_test.cpp)
+        ${EXT_DIR}/tests/ext_edlib_test.cpp ${EXT_DIR}/tests/ext_textedit_test.cpp
+        ${EXT_DIR}/tests/ext_maskedit_test.cpp ${EXT_DIR}/tests/ext_currencyedit_test.cpp)
     target_link_libraries(ext_widget_tests PRIVATE fprn_editcontrols Qt6::Test)
     fprn_add_gtest(ext_widget_tests)
 

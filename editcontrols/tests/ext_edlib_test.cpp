@@ -1,17 +1,26 @@
+// The edit library: start and end, the shared resources (cursor, image lists, captions, the
+// check-edit style controller) and the locale settings following the application. It also
+// holds the application and the library start for all the extended widget tests.
 #include "editstrings.h"
-#include "localeinfo.h"
-
 #include "edlib.h"
-#include <QApplication>
-#include <QEvent>
+#include "localeinfo.h"
+#include "widgettest.h"
 
+#include <QEvent>
 #include <QImage>
-#include <gtest/gtest.h>
 
 using namespace fprn::editcontrols;
 
-TEST(EditLibrary, HandCursorIsRegistered) {
+namespace {
+
+[[maybe_unused]] ::testing::Environment* const gEnvironment = ::testing::AddGlobalTestEnvironment(
+    new test::QtEnvironment([] { StartEditLibrary(); }, [] { EndEditLibrary(); }));
+
+TEST(EditLibrary, CountedStartAndTheHandCursor) {
     ASSERT_TRUE(EditLibraryStarted());
+    StartEditLibrary();
+    EndEditLibrary();
+    EXPECT_TRUE(EditLibraryStarted()) << "the outer start still holds";
     const QCursor hand = ScreenCursor(crEdHandPoint);
     EXPECT_EQ(hand.shape(), Qt::BitmapCursor);
     EXPECT_EQ(hand.pixmap().size(), QSize(32, 32));
@@ -25,20 +34,18 @@ TEST(EditLibrary, CheckEditStyleController) {
     EXPECT_EQ(c->ButtonStyle(), bts3D);
 
     TCheckEditStyleController own;
-    int told = 0;
     struct Link : TEditStyleLink {
-        int* told;
+        int told = 0;
         TEditStyleController* StyleController() const override { return nullptr; }
-        void StyleChanged() override { ++*told; }
+        void StyleChanged() override { ++told; }
         void StyleControllerFreed(TStyleController*) override {}
     } link;
-    link.told = &told;
     own.AddLink(&link);
     own.SetBorderStyle(xbs3D);
     own.SetShadow(true);
-    told = 0;
+    link.told = 0;
     own.RestoreDefaults();
-    EXPECT_EQ(told, 1) << "one notification for the whole reset";
+    EXPECT_EQ(link.told, 1) << "one notification for the whole reset";
     EXPECT_EQ(own.BorderStyle(), xbsNone);
     EXPECT_EQ(own.ButtonStyle(), bts3D);
     EXPECT_FALSE(own.Shadow());
@@ -53,14 +60,10 @@ TEST(EditLibrary, ImageListsTakeTheFirstSizeAndMaskTheirColour) {
     EXPECT_EQ(qAlpha(cut.pixel(0, 15)), 0) << "the bottom-left colour is the mask";
     int opaque = 0;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            if (qAlpha(cut.pixel(x, y)) != 0) ++opaque;
+        for (int x = 0; x < 16; ++x) opaque += qAlpha(cut.pixel(x, y)) != 0;
     EXPECT_GT(opaque, 10);
-
-    const TImageList& fields = FieldImages();
-    ASSERT_EQ(fields.Count(), 8);
-    const QImage blob = fields.Image(1).toImage();
-    EXPECT_EQ(qAlpha(blob.pixel(0, 0)), 0) << "olive is the mask";
+    ASSERT_EQ(FieldImages().Count(), 8);
+    EXPECT_EQ(qAlpha(FieldImages().Image(1).toImage().pixel(0, 0)), 0) << "olive is the mask";
 
     TImageList list;
     QImage big(20, 10, QImage::Format_RGB32);
@@ -76,7 +79,7 @@ TEST(EditLibrary, ImageListsTakeTheFirstSizeAndMaskTheirColour) {
     EXPECT_EQ(qAlpha(list.Image(0).toImage().pixel(0, 0)), 0);
 }
 
-TEST(EditLibrary, Captions) {
+TEST(EditLibrary, CaptionsWordsAndTimes) {
     EXPECT_EQ(ToolCaption(0).Caption, "Cu&t");
     EXPECT_EQ(ToolCaption(4).Caption, "&Load...");
     EXPECT_EQ(ToolCaption(4).Hint, "Load from file...");
@@ -94,23 +97,13 @@ TEST(EditLibrary, Captions) {
     EXPECT_EQ(DateWord(17), "BOM");
     EXPECT_EQ(DateWord(19), "NOW");
     EXPECT_TRUE(DateWord(20).isEmpty());
+    EXPECT_EQ(EditResourceString(12), "");
     EXPECT_STREQ(TimeFormat(1).EditMask, "00:00;1;0");
     EXPECT_STREQ(TimeFormat(0).DisplayFormat, "hh:nn:ss");
-    EXPECT_EQ(EditResourceString(12), "");
-}
-
-TEST(EditLibrary, TimeConstants) {
     EXPECT_DOUBLE_EQ(kOneHour, 60 * kOneMinute);
     EXPECT_DOUBLE_EQ(kOneMinute, 60 * kOneSecond);
     EXPECT_DOUBLE_EQ(kMaxTime + kOneSecond, 1.0);
     EXPECT_EQ(kZeroTime, 0);
-}
-
-TEST(EditLibrary, StartsAndEndsAreCounted) {
-    StartEditLibrary();
-    EndEditLibrary();
-    EXPECT_TRUE(EditLibraryStarted()) << "the outer start still holds";
-    EXPECT_EQ(ScreenCursor(crEdHandPoint).shape(), Qt::BitmapCursor);
 }
 
 TEST(EditLibrary, ApplicationLocaleChangeReReadsTheSettings) {
@@ -126,3 +119,5 @@ TEST(EditLibrary, ApplicationLocaleChangeReReadsTheSettings) {
     QCoreApplication::sendEvent(qApp, &change);
     EXPECT_EQ(LocaleSettings::Current(), ReadProcessLocale());
 }
+
+} // namespace

@@ -1,15 +1,14 @@
+// The text edit: text limit, change and modified, selection, the context menu and popup menus,
+// the ways text comes in besides typing, and selection on entry and exit.
 #include "textedit.h"
+#include "widgettest.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace fprn::editcontrols;
 
@@ -21,56 +20,38 @@ QAction* MenuAction(TInplaceTextEdit& e, int tag) {
     return nullptr;
 }
 
-void Type(QWidget& w, const QString& keys) {
-    QTest::keyClicks(&w, keys);
-}
+using Form = test::TwoEdits<TInplaceTextEdit>;
 
-} // namespace
-
-TEST(TextEdit, TextLimit) {
-    TInplaceTextEdit e;
+TEST(TextEdit, TextLimitChangeAndModified) {
+    Form f;
+    TInplaceTextEdit& e = *f.a;
     EXPECT_EQ(e.MaxLength(), 0);
     EXPECT_EQ(e.maxLength(), TInplaceTextEdit::kDefaultTextLimit) << "0 is the default limit";
     e.SetMaxLength(-4);
     EXPECT_EQ(e.MaxLength(), 0);
-    EXPECT_EQ(e.StoredValues() & kStoredMaxLength, kStoredMaxLength);
-    e.SetMaxLength(3);
-    e.show();
-    e.setFocus();
-    QApplication::processEvents();
-    Type(e, "12345");
-    EXPECT_EQ(e.text(), "123") << "typing stops at the limit";
-    e.SetText("abcdef");
-    EXPECT_EQ(e.text(), "abcdef") << "a text set from outside is kept whole";
-    e.SetText("ab");
-    Type(e, "xyz");
-    EXPECT_EQ(e.text(), "abx");
-}
-
-TEST(TextEdit, ChangeAndModified) {
-    TInplaceTextEdit e;
+    EXPECT_EQ(e.StoredValues(), kStoredMaxLength);
     int changes = 0;
     e.OnChange = [&](TInplaceEdit*) { ++changes; };
     e.SetText("1");
-    EXPECT_EQ(changes, 1);
-    EXPECT_FALSE(e.GetModified());
     e.SetText("1");
     EXPECT_EQ(changes, 1) << "the same text is no change";
+    EXPECT_FALSE(e.GetModified());
     e.SetEditValue("2");
     EXPECT_EQ(e.text(), "2");
     EXPECT_EQ(changes, 1) << "assigning a value fires no change";
     EXPECT_FALSE(e.CanUndo());
-    e.show();
-    e.setFocus();
-    QApplication::processEvents();
+    e.SetMaxLength(3);
     e.end(false);
-    Type(e, "3");
+    QTest::keyClicks(&e, "345");
+    EXPECT_EQ(e.text(), "234") << "typing stops at the limit";
     EXPECT_TRUE(e.GetModified());
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(changes, 3);
     e.EmptyUndoBuffer();
     EXPECT_FALSE(e.CanUndo());
     EXPECT_TRUE(e.GetModified()) << "emptying the history keeps the flag";
-    EXPECT_EQ(e.text(), "23");
+    EXPECT_EQ(e.text(), "234");
+    e.SetText("abcdef");
+    EXPECT_EQ(e.text(), "abcdef") << "a text set from outside is kept whole";
 }
 
 TEST(TextEdit, SelectionOperations) {
@@ -98,41 +79,20 @@ TEST(TextEdit, SelectionOperations) {
     EXPECT_EQ(changes, before) << "no report when nothing moved";
 }
 
-TEST(TextEdit, ContextMenuItemsAndStates) {
+TEST(TextEdit, ContextMenuItemsStatesAndCommands) {
     TInplaceTextEdit e;
-    QMenu* menu = e.EditContextMenu();
-    const QList<QAction*> actions = menu->actions();
+    const QList<QAction*> actions = e.EditContextMenu()->actions();
     ASSERT_EQ(actions.size(), 9);
     const char* captions[] = {"&Undo",  "&Redo",   "", "Cu&t",       "&Copy",
                               "&Paste", "&Delete", "", "Select &All"};
-    const int tags[] = {-1, -2, 2147483647, -3, -4, -5, -6, 2147483647, -7};
+    const int separator = 2147483647;
+    const int tags[] = {-1, -2, separator, -3, -4, -5, -6, separator, -7};
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(actions[i]->text(), QString::fromLatin1(captions[i])) << i;
         EXPECT_EQ(actions[i]->data().toInt(), tags[i]) << i;
-        EXPECT_EQ(actions[i]->isSeparator(), tags[i] == 2147483647);
+        EXPECT_EQ(actions[i]->isSeparator(), tags[i] == separator);
     }
-    e.SetText("abc");
-    e.SetSel(1, 1);
-    e.UpdateEditContextMenu();
-    EXPECT_FALSE(MenuAction(e, -3)->isEnabled());
-    EXPECT_FALSE(MenuAction(e, -4)->isEnabled());
-    EXPECT_FALSE(MenuAction(e, -6)->isEnabled());
-    EXPECT_TRUE(MenuAction(e, -7)->isEnabled());
-    e.SetSel(0, -1);
-    e.UpdateEditContextMenu();
-    EXPECT_TRUE(MenuAction(e, -3)->isEnabled());
-    EXPECT_TRUE(MenuAction(e, -4)->isEnabled());
-    EXPECT_FALSE(MenuAction(e, -7)->isEnabled()) << "everything is selected";
-    e.SetReadOnly(true);
-    e.UpdateEditContextMenu();
-    EXPECT_FALSE(MenuAction(e, -3)->isEnabled());
-    EXPECT_TRUE(MenuAction(e, -4)->isEnabled());
-    EXPECT_FALSE(MenuAction(e, -5)->isEnabled());
-    EXPECT_FALSE(MenuAction(e, -6)->isEnabled());
-}
-
-TEST(TextEdit, MenuCommandsGoThroughTheClipboardRules) {
-    TInplaceTextEdit e;
+    // Commands (-1 undo, -2 redo, -3 cut, -4 copy, -5 paste, -6 delete, -7 select all).
     e.SetText("abcd");
     e.SetSel(1, 3);
     MenuAction(e, -4)->trigger();
@@ -150,15 +110,23 @@ TEST(TextEdit, MenuCommandsGoThroughTheClipboardRules) {
     e.SetSel(0, -1);
     MenuAction(e, -3)->trigger();
     EXPECT_EQ(e.text(), "abcd") << "a read-only edit is not cut";
+    e.SetSel(0, 0);
     MenuAction(e, -7)->trigger();
     EXPECT_EQ(e.SelLength(), 4);
-}
-
-TEST(TextEdit, PasteTakesTheFirstLine) {
-    TInplaceTextEdit e;
-    QGuiApplication::clipboard()->setText("one\r\ntwo");
-    e.PasteFromClipboard();
-    EXPECT_EQ(e.text(), "one");
+    // Enabled states as shown: read-only copies and selects only.
+    auto enabled = [&](int tag) {
+        e.UpdateEditContextMenu();
+        return MenuAction(e, tag)->isEnabled();
+    };
+    EXPECT_FALSE(enabled(-3) || enabled(-5) || enabled(-6));
+    EXPECT_TRUE(enabled(-4));
+    e.SetReadOnly(false);
+    e.SetSel(1, 1);
+    EXPECT_FALSE(enabled(-3) || enabled(-4) || enabled(-6));
+    EXPECT_TRUE(enabled(-7));
+    e.SetSel(0, -1);
+    EXPECT_TRUE(enabled(-3) && enabled(-4));
+    EXPECT_FALSE(enabled(-7)) << "everything is selected";
 }
 
 TEST(TextEdit, NoEditMenuWhenAParentHasAPopupMenu) {
@@ -166,32 +134,61 @@ TEST(TextEdit, NoEditMenuWhenAParentHasAPopupMenu) {
     QWidget panel(&form);
     TInplaceTextEdit e(&panel);
     form.show();
+    int others = 0;
+    QObject::connect(&form, &QWidget::customContextMenuRequested, &form, [&] { ++others; });
     QMenu formMenu;
     SetPopupMenu(&form, &formMenu);
-    QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), e.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&e, &ev);
+    SetPopupMenu(&form, &formMenu);
+    EXPECT_EQ(PopupMenu(&form), &formMenu);
+    auto rightClick = [&](QPoint at) {
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, at, e.mapToGlobal(at));
+        QApplication::sendEvent(&e, &ev);
+    };
+    rightClick(QPoint(5, 5));
     EXPECT_FALSE(e.EditContextMenu()->isVisible());
     EXPECT_TRUE(formMenu.isVisible()) << "the form's own menu shows instead";
+    EXPECT_EQ(others, 1) << "other listeners are told once";
     formMenu.hide();
 
     SetPopupMenu(&form, nullptr);
-    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(5, 5), e.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&e, &again);
+    EXPECT_EQ(PopupMenu(&form), nullptr);
+    EXPECT_EQ(form.contextMenuPolicy(), Qt::DefaultContextMenu);
+    rightClick(QPoint(5, 5));
     EXPECT_TRUE(e.EditContextMenu()->isVisible());
     e.EditContextMenu()->hide();
-
-    // A click outside the text area opens nothing.
-    QContextMenuEvent outside(QContextMenuEvent::Mouse, QPoint(0, 0), e.mapToGlobal(QPoint(0, 0)));
-    QApplication::sendEvent(&e, &outside);
-    EXPECT_FALSE(e.EditContextMenu()->isVisible());
+    rightClick(QPoint(0, 0));
+    EXPECT_FALSE(e.EditContextMenu()->isVisible()) << "a click outside the text area";
 }
 
-TEST(TextEdit, DropsAreRefused) {
-    TInplaceTextEdit e;
-    e.SetText("keep");
-    e.show();
+TEST(TextEdit, PasteCompositionAndDrops) {
+    Form f;
+    TInplaceTextEdit& e = *f.a;
+    // A paste takes the first line only.
+    QGuiApplication::clipboard()->setText("one\r\ntwo");
+    e.PasteFromClipboard();
+    EXPECT_EQ(e.text(), "one");
+    // An input-method commit is a paste.
+    e.SetText("");
+    QInputMethodEvent ime;
+    ime.setCommitString("xy");
+    QApplication::sendEvent(&e, &ime);
+    EXPECT_EQ(e.text(), "xy");
+    EXPECT_TRUE(e.GetModified());
+    // Read-only: neither commit nor keys change the text, arrows still move.
+    e.SetReadOnly(true);
+    QApplication::sendEvent(&e, &ime);
+    QGuiApplication::clipboard()->setText("zz");
+    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&e, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    QTest::keyClicks(&e, "q");
+    EXPECT_EQ(e.text(), "xy");
+    QTest::keyClick(&e, Qt::Key_Left);
+    EXPECT_EQ(e.SelStart(), 1);
+    // Nothing is dragged out or dropped.
     EXPECT_FALSE(e.acceptDrops());
     EXPECT_FALSE(e.dragEnabled());
+    e.SetReadOnly(false);
     QMimeData data;
     data.setText("dropped");
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -199,106 +196,32 @@ TEST(TextEdit, DropsAreRefused) {
     EXPECT_FALSE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&e, &drop);
-    EXPECT_EQ(e.text(), "keep");
-}
-
-TEST(TextEdit, InputMethodCommitIsAPaste) {
-    TInplaceTextEdit e;
-    e.show();
-    e.setFocus();
-    QApplication::processEvents();
-    QInputMethodEvent ime;
-    ime.setCommitString("xy");
-    QApplication::sendEvent(&e, &ime);
-    EXPECT_EQ(e.text(), "xy");
-    EXPECT_TRUE(e.GetModified());
-    e.SetReadOnly(true);
-    QInputMethodEvent refused;
-    refused.setCommitString("z");
-    QApplication::sendEvent(&e, &refused);
     EXPECT_EQ(e.text(), "xy");
 }
 
-TEST(TextEdit, ReadOnlyDropsEditingKeys) {
-    TInplaceTextEdit e;
-    e.SetText("abc");
-    e.SetReadOnly(true);
-    e.show();
-    e.setFocus();
-    QApplication::processEvents();
-    QGuiApplication::clipboard()->setText("zz");
-    e.SetSel(3, 3);
-    QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(&e, Qt::Key_Insert, Qt::ShiftModifier);
-    QTest::keyClick(&e, Qt::Key_Backspace);
-    QTest::keyClick(&e, Qt::Key_Delete);
-    Type(e, "q");
-    EXPECT_EQ(e.text(), "abc");
-    QTest::keyClick(&e, Qt::Key_Left);
-    EXPECT_EQ(e.SelStart(), 2) << "arrows still move";
+TEST(TextEdit, AutoSelectAndHideSelection) {
+    Form f;
+    f.a->SetText("abcdef");
+    f.b->SetText("xyz");
+    f.b->SetModified(true);
+    f.b->SetAutoSelect(false);
+    f.b->SetHideSelection(false);
+    EXPECT_FALSE(f.b->HideSelection());
+    EXPECT_TRUE(f.b->GetModified()) << "changing HideSelection keeps the flag and the text";
+    EXPECT_EQ(f.b->text(), "xyz");
+    // Entry selects everything unless AutoSelect is off.
+    f.Focus(f.b, Qt::TabFocusReason);
+    EXPECT_EQ(f.b->SelLength(), 0);
+    f.Focus(f.a, Qt::TabFocusReason);
+    EXPECT_EQ(f.a->SelLength(), 6);
+    // Leaving hides the selection, unless HideSelection is off.
+    f.a->SetSel(1, 4);
+    f.Focus(f.b);
+    EXPECT_EQ(f.a->SelLength(), 0);
+    f.b->SetSel(1, 3);
+    f.Focus(f.a);
+    EXPECT_EQ(f.b->SelStart(), 1);
+    EXPECT_EQ(f.b->SelLength(), 2);
 }
 
-TEST(TextEdit, ModifiedSurvivesHideSelectionChange) {
-    TInplaceTextEdit e;
-    e.SetText("abc");
-    e.SetModified(true);
-    e.SetHideSelection(false);
-    EXPECT_FALSE(e.HideSelection());
-    EXPECT_TRUE(e.GetModified());
-    EXPECT_EQ(e.text(), "abc");
-}
-
-TEST(TextEdit, PopupMenuLeavesOtherListenersAlone) {
-    QWidget form;
-    int others = 0;
-    QObject::connect(&form, &QWidget::customContextMenuRequested, &form, [&] { ++others; });
-    QMenu menu;
-    SetPopupMenu(&form, &menu);
-    SetPopupMenu(&form, &menu);
-    EXPECT_EQ(PopupMenu(&form), &menu);
-    emit form.customContextMenuRequested(QPoint(1, 1));
-    EXPECT_EQ(others, 1);
-    menu.hide();
-    SetPopupMenu(&form, nullptr);
-    EXPECT_EQ(PopupMenu(&form), nullptr);
-    EXPECT_EQ(form.contextMenuPolicy(), Qt::DefaultContextMenu);
-}
-
-TEST(TextEdit, AutoSelectOnEntry) {
-    QWidget form;
-    auto* a = new TInplaceTextEdit(&form);
-    auto* b = new TInplaceTextEdit(&form);
-    b->move(0, 30);
-    a->SetText("abc");
-    b->SetText("xyz");
-    b->SetAutoSelect(false);
-    form.show();
-    a->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-    EXPECT_EQ(a->SelLength(), 3);
-    b->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-    EXPECT_EQ(b->SelLength(), 0);
-}
-
-TEST(TextEdit, HideSelectionOffKeepsTheSelectionUnfocused) {
-    QWidget form;
-    auto* hides = new TInplaceTextEdit(&form);
-    auto* shows = new TInplaceTextEdit(&form);
-    auto* sink = new TInplaceTextEdit(&form);
-    shows->move(0, 30);
-    sink->move(0, 60);
-    shows->SetHideSelection(false);
-    form.show();
-    for (TInplaceTextEdit* e : {hides, shows}) {
-        e->SetText("abcdef");
-        e->setFocus();
-        QApplication::processEvents();
-        e->SetSel(1, 4);
-        sink->setFocus();
-        QApplication::processEvents();
-    }
-    EXPECT_EQ(hides->SelLength(), 0);
-    EXPECT_EQ(shows->SelStart(), 1);
-    EXPECT_EQ(shows->SelLength(), 3);
-}
+} // namespace
