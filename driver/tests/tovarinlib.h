@@ -13,12 +13,12 @@
 namespace fprn::test {
 
 // The functions the tests call.
-#define FPRN_TOVARIN_FUNCTIONS(X)                                                                  \
-    X(OpenFPrn)                                                                                    \
-    X(CloseFPrn)                                                                                   \
-    X(AbortFPrn) X(isCommandExecuting) X(ExecCommand) X(GetReturnBufLength) X(cmHardwareStatus)    \
-        X(cmSoftwareStatus) X(cmPrinterStatus) X(cmSaleItem) X(cmPayment) X(cmUploadPlu)           \
-            X(cmUploadPkg) X(cmUploadTaxRate) X(cmXReport) X(cmSetVatRate) X(cmSRAMDump)
+// clang-format off
+#define FPRN_TOVARIN_FUNCTIONS(X)                                                               \
+    X(OpenFPrn) X(CloseFPrn) X(AbortFPrn) X(isCommandExecuting) X(ExecCommand)                  \
+    X(GetReturnBufLength) X(cmHardwareStatus) X(cmSoftwareStatus) X(cmPrinterStatus)           \
+    X(cmSaleItem) X(cmPayment) X(cmUploadPlu) X(cmUploadPkg) X(cmXReport)
+// clang-format on
 
 struct TovarinLib {
     plat::DynLib lib;
