@@ -125,8 +125,10 @@ TEST(TextEdit, ContextMenuItemsStatesAndCommands) {
     EXPECT_FALSE(enabled(-3) || enabled(-4) || enabled(-6));
     EXPECT_TRUE(enabled(-7));
     e.SetSel(0, -1);
-    EXPECT_TRUE(enabled(-3) && enabled(-4));
+    EXPECT_TRUE(enabled(-3) && enabled(-4) && enabled(-5));
     EXPECT_FALSE(enabled(-7)) << "everything is selected";
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(enabled(-5)) << "nothing to paste";
 }
 
 TEST(TextEdit, NoEditMenuWhenAParentHasAPopupMenu) {
