@@ -204,27 +204,27 @@ TEST(TextEdit, PasteCompositionAndDrops) {
 TEST(TextEdit, AutoSelectAndHideSelection) {
     Form f;
     f.a->SetText("abcdef");
-    f.b->SetText("xyz");
+    f.b->SetText("uvwxyz");
     f.b->SetModified(true);
     f.b->SetAutoSelect(false);
     f.b->SetHideSelection(false);
     EXPECT_FALSE(f.b->HideSelection());
     EXPECT_TRUE(f.b->GetModified()) << "changing HideSelection keeps the flag and the text";
-    EXPECT_EQ(f.b->text(), "xyz");
+    EXPECT_EQ(f.b->text(), "uvwxyz");
     // Entry selects everything unless AutoSelect is off: off undoes the selection the window
     // makes itself on a Tab entry, on selects on any entry (here a programmatic one).
     f.Focus(f.b, Qt::TabFocusReason);
     EXPECT_EQ(f.b->SelLength(), 0);
     f.Focus(f.a);
     EXPECT_EQ(f.a->SelLength(), 6);
-    // Leaving hides the selection, unless HideSelection is off.
+    // Leaving hides the selection, unless HideSelection is off (a selection short of the end).
     f.a->SetSel(1, 4);
     f.Focus(f.b);
     EXPECT_EQ(f.a->SelLength(), 0);
-    f.b->SetSel(1, 3);
+    f.b->SetSel(1, 4);
     f.Focus(f.a);
     EXPECT_EQ(f.b->SelStart(), 1);
-    EXPECT_EQ(f.b->SelLength(), 2);
+    EXPECT_EQ(f.b->SelLength(), 3);
 }
 
 } // namespace
