@@ -1,5 +1,6 @@
 #include "dynlib.h"
 
+#include <algorithm>
 #include <climits>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -57,6 +58,19 @@ void* DynLib::Symbol(const char* name) const {
         error_ = text != nullptr ? text : std::string(name) + " not found";
     }
     return address;
+}
+
+std::int32_t LoadString(const DynLib& lib, std::int32_t id, char* buf, std::int32_t size) {
+    if (buf == nullptr || size < 1) return 0;
+    buf[0] = '\0';
+    using LoadFn = std::int32_t (*)(std::int32_t, char*, std::int32_t);
+    auto load = reinterpret_cast<LoadFn>(lib.Symbol("FPrnLoadString"));
+    if (load == nullptr) return 0;
+    std::int32_t count = load(id, buf, size);
+    // The library is outside our control: never trust its count to lie within the buffer.
+    count = std::clamp<std::int32_t>(count, 0, size - 1);
+    buf[count] = '\0';
+    return count;
 }
 
 std::string ProgramFolder() {

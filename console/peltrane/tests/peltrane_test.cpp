@@ -1,0 +1,129 @@
+#include "dynlib.h"
+#include "language.h"
+#include "testmodule.h"
+#include "tovarinlib.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fprn::peltrane {
+namespace {
+
+using LoadFn = std::int32_t (*)(std::int32_t, char*, std::int32_t);
+
+// Every identifier the console and the item editor read, as first-last runs.
+const std::pair<int, int> kUsed[] = {
+    {10100, 10100}, {10500, 10500}, {11000, 11043}, {11050, 11057}, {11060, 11074}, {11080, 11081},
+    {11085, 11087}, {11090, 11115}, {11120, 11126}, {11130, 11133}, {11140, 11159}, {11160, 11187},
+    {11190, 11201}, {11210, 11218}, {11220, 11224}, {11230, 11264}, {11270, 11273}, {11275, 11277},
+    {11280, 11283}, {11285, 11286}, {11290, 11292}, {11295, 11296}, {11300, 11308}, {11310, 11314},
+    {11320, 11324}, {11330, 11336}, {11340, 11340}, {11345, 11346}, {11350, 11356}, {11360, 11361},
+    {11363, 11364}, {11370, 11373}, {11376, 11376}, {11380, 11387}, {11390, 11403}, {11410, 11424},
+    {11430, 11432}, {11440, 11445}, {11450, 11467}, {11470, 11471}, {12101, 12189}, {12501, 12501},
+    {12601, 12607}, {12701, 12702},
+};
+
+// The conversions a text holds, "%%" left out.
+std::string Conversions(const std::string& text) {
+    std::string found;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        std::size_t j = i + 1;
+        while (j < text.size() && std::strchr("-+ #0123456789.*", text[j])) ++j;
+        if (j < text.size()) found.push_back(text[j]);
+        i = j;
+    }
+    return found;
+}
+
+class Library {
+public:
+    explicit Library(const char* file) : lib_(plat::ProgramFolder() + file) {
+        load_ = reinterpret_cast<LoadFn>(lib_.Symbol("FPrnLoadString"));
+    }
+    bool Ready() const { return load_ != nullptr; }
+    std::int32_t Load(std::int32_t id, char* buffer, std::int32_t size) const {
+        return load_(id, buffer, size);
+    }
+    std::string Text(std::int32_t id) const {
+        char buffer[1024];
+        std::int32_t n = load_(id, buffer, sizeof buffer);
+        EXPECT_EQ(static_cast<std::size_t>(n), std::strlen(buffer)) << id;
+        return buffer;
+    }
+
+private:
+    plat::DynLib lib_;
+    LoadFn load_ = nullptr;
+};
+
+TEST(Peltrane, ExportsOneFunctionAndHoldsEveryTextTheProgramsRead) {
+    EXPECT_EQ(test::ExportedNames("libpeltrane.so"), std::set<std::string>{"FPrnLoadString"});
+    Library lib(lang::kLanguageLibraryFile);
+    ASSERT_TRUE(lib.Ready());
+
+    int count = 0;
+    for (auto [first, last] : kUsed)
+        for (int id = first; id <= last; ++id, ++count) EXPECT_NE(lib.Text(id), "") << id;
+    EXPECT_GT(count, 430);
+    const std::map<int, std::string> formatted = {
+        {11324, "d"}, {11363, "s"}, {11440, "s"}, {11444, "ss"}, {11471, "d"}};
+    for (const auto& [id, conversions] : formatted)
+        EXPECT_EQ(Conversions(lib.Text(id)), conversions) << id << " " << lib.Text(id);
+
+    EXPECT_EQ(lib.Text(10100), "Demo");
+    EXPECT_EQ(lib.Text(11016), "Paid  Out");
+    EXPECT_EQ(lib.Text(11060), "Tax A") << "one id for labels with and without ':'";
+    EXPECT_EQ(lib.Text(11213), "Receipt Printer Is Out Of Paper ");
+    EXPECT_EQ(lib.Text(11432), "Search Failed,found nothting!");
+    EXPECT_EQ(lib.Text(12148), "48");
+    EXPECT_EQ(lib.Text(12702), "Time Out");
+    EXPECT_EQ(lib.Text(11372), "This Operation will erase the SRAM in Printer");
+
+    // Unknown ids, short and missing buffers.
+    char buffer[8] = "xxxxxxx";
+    for (int id : {0, -1, 10099, 11999, 12190, 12700, 99999}) {
+        EXPECT_EQ(lib.Load(id, buffer, sizeof buffer), 0) << id;
+        EXPECT_STREQ(buffer, "") << id;
+    }
+    EXPECT_EQ(lib.Load(10500, buffer, 5), 4);
+    EXPECT_STREQ(buffer, "Back");
+    EXPECT_EQ(lib.Load(10500, buffer, 1), 0);
+    EXPECT_EQ(buffer[0], '\0');
+    std::strcpy(buffer, "keep");
+    EXPECT_EQ(lib.Load(10500, buffer, 0), 0);
+    EXPECT_EQ(lib.Load(10500, buffer, -3), 0);
+    EXPECT_STREQ(buffer, "keep");
+    EXPECT_EQ(lib.Load(10500, nullptr, 8), 0);
+}
+
+TEST(Peltrane, TheTestModuleMarksTheSameTexts) {
+    Library real(lang::kLanguageLibraryFile);
+    Library marked(testmodule::kFile);
+    ASSERT_TRUE(real.Ready());
+    ASSERT_TRUE(marked.Ready());
+    const std::vector<int> omitted(std::begin(testmodule::kOmitted),
+                                   std::end(testmodule::kOmitted));
+    for (auto [first, last] : kUsed)
+        for (int id = first; id <= last; ++id) {
+            std::string mark = "[" + std::to_string(id) + "] ";
+            std::string text = marked.Text(id);
+            if (std::find(omitted.begin(), omitted.end(), id) != omitted.end())
+                EXPECT_EQ(text, "") << id;
+            else if (Conversions(real.Text(id)).empty())
+                EXPECT_EQ(text, mark + real.Text(id));
+            else // a pattern: stray conversions after the mark
+                EXPECT_EQ(text.rfind(mark, 0), 0u) << text;
+        }
+    EXPECT_EQ(marked.Text(11363), "[11363] %s%s%n");
+    char big[2100];
+    EXPECT_EQ(marked.Load(testmodule::kLongText, big, sizeof big), testmodule::kLongTextSize);
+}
+
+} // namespace
+} // namespace fprn::peltrane
