@@ -125,6 +125,7 @@ TEST(Binding, FailuresNameTheFileAndLeaveNothingLoaded) {
 
     // A broken file beside the program is reported, not passed over for the good one.
     test::TempDir dir("binding-broken");
+    fs::copy_file(plat::ProgramFolder() + "libtovarin.so", dir.path() / "libtovarin.so");
     std::ofstream(dir.path() / "libmeskade.so") << "not a library";
     DriverLocation broken;
     broken.folder = dir.path().string();
@@ -135,8 +136,12 @@ TEST(Binding, FailuresNameTheFileAndLeaveNothingLoaded) {
     EXPECT_EQ(user.cmClerkLogon, nullptr);
     EXPECT_FALSE(service.lib.IsLoaded());
 
+    test::TempDir lacking("binding-nosetid");
+    fs::copy_file(plat::ProgramFolder() + "libtovarin.so", lacking.path() / "libtovarin.so");
+    fs::copy_file(plat::ProgramFolder() + "nosetid/libmeskade.so",
+                  lacking.path() / "libmeskade.so");
     DriverLocation nosetid;
-    nosetid.folder = plat::ProgramFolder() + "nosetid";
+    nosetid.folder = lacking.path().string();
     EXPECT_EQ(LoadDriverLibraries(user, service, nosetid),
               "libmeskade.so lacks the function cmSetID");
     EXPECT_FALSE(service.lib.IsLoaded());
