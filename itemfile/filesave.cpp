@@ -1,0 +1,233 @@
+#include "filesave.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fprn::itemfile {
+
+namespace {
+
+std::atomic<const SaveOps*> gOps{nullptr};
+
+const SaveOps& Ops() {
+    const SaveOps* ops = gOps.load();
+    return ops ? *ops : SystemSaveOps();
+}
+
+// Closes a descriptor at the end of a scope.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    void Reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    int Release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// The final target of a chain of symbolic links; the path itself when it is no link. A loop
+// is left to the open that follows, which reports it.
+std::string FinalTarget(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        char buf[PATH_MAX];
+        ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return path;
+        std::string target(buf, static_cast<std::size_t>(n));
+        if (target[0] != '/') {
+            auto slash = path.rfind('/');
+            if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        }
+        path = std::move(target);
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, BytesView bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = Ops().write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+Status ReadAll(int fd, const std::string& path, Bytes& content) {
+    Bytes data;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Status::Error(FileMessage("Cannot read", path, errno));
+        if (n == 0) break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    content = std::move(data);
+    return Status::Done();
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+std::string FileMessage(const std::string& what, const std::string& path, int error) {
+    return what + " \"" + path + "\": " + std::strerror(error);
+}
+
+Status ReadWholeFile(const std::string& path, Bytes& content) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        int error = errno;
+        if (error == ENOENT) return Status::Missing(FileMessage("Cannot open", path, error));
+        return Status::Error(FileMessage("Cannot open", path, error));
+    }
+    return ReadAll(fd.get(), path, content);
+}
+
+Status SaveAtomically(const std::string& path, BytesView bytes) {
+    const std::string target = FinalTarget(path);
+    const std::string folder = FolderOf(target);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (existed && !S_ISREG(old.st_mode))
+        return Status::Error(
+            FileMessage("Cannot replace", path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL));
+
+    // A hidden name beside the target, unique among concurrent savers.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    Fd fd;
+    for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
+        temp = folder + "/." + BaseOf(target) + ".tmp" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter++);
+        fd.Reset(Ops().create(temp.c_str(), 0666));
+        if (fd.get() < 0 && errno != EEXIST)
+            return Status::Error(FileMessage("Cannot create a file beside", path, errno));
+    }
+    if (fd.get() < 0)
+        return Status::Error(FileMessage("Cannot create a file beside", path, EEXIST));
+
+    auto fail = [&](const std::string& what) {
+        int error = errno;
+        fd.Reset();
+        ::unlink(temp.c_str());
+        return Status::Error(FileMessage(what, path, error));
+    };
+    if (existed) {
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail("Cannot set the mode of");
+        // Keep the owner where we may (a save by root of another user's file); else ours.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)::fchown(fd.get(), old.st_uid, old.st_gid);
+    }
+    if (!WriteAll(fd.get(), bytes)) return fail("Cannot write");
+    if (Ops().fsync(fd.get()) != 0) return fail("Cannot flush");
+    if (::close(fd.Release()) != 0) {
+        int error = errno;
+        ::unlink(temp.c_str());
+        return Status::Error(FileMessage("Cannot write", path, error));
+    }
+    if (Ops().rename(temp.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temp.c_str());
+        return Status::Error(FileMessage("Cannot replace", path, error));
+    }
+    // The new file is in place; flushing the folder makes the rename itself durable. A folder
+    // that cannot be flushed changes nothing about the outcome.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) (void)Ops().fsync(dir.get());
+    return Status::Done();
+}
+
+Status UpdateLocked(const std::string& path, const ContentChange& change) {
+    // Lock the file the links lead to, so that the placeholder below is made there too.
+    const std::string target = FinalTarget(path);
+    // A save replaces the file, so a lock may end up on a file that is no longer at the path;
+    // then the lock is taken again on the new one. Each round waits for another writer.
+    for (int round = 0; round < 1000; ++round) {
+        bool created = false;
+        Fd fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0 && errno == ENOENT) {
+            // Nothing to lock yet: an empty placeholder takes the lock, and goes again unless
+            // the change is saved over it.
+            fd.Reset(::open(target.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (fd.get() < 0 && errno == EEXIST) continue;
+            created = fd.get() >= 0;
+        }
+        if (fd.get() < 0) return Status::Error(FileMessage("Cannot open", path, errno));
+        while (::flock(fd.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) return Status::Error(FileMessage("Cannot lock", path, errno));
+        }
+        struct stat held {
+        }, now{};
+        if (::fstat(fd.get(), &held) != 0)
+            return Status::Error(FileMessage("Cannot open", path, errno));
+        if (::stat(target.c_str(), &now) != 0 || !SameFile(held, now)) continue;
+
+        Bytes content;
+        if (!created) {
+            Status read = ReadAll(fd.get(), path, content);
+            if (!read.ok()) return read;
+        }
+        Status result = change(content, !created);
+        if (result.ok()) result = SaveAtomically(target, content);
+        if (!result.ok() && created) ::unlink(target.c_str());
+        return result;
+    }
+    return Status::Error(FileMessage("Cannot lock", path, EAGAIN));
+}
+
+const SaveOps& SystemSaveOps() {
+    static const SaveOps ops{
+        [](const char* p, mode_t mode) {
+            return ::open(p, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        },
+        [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); },
+        [](const char* from, const char* to) { return std::rename(from, to); },
+    };
+    return ops;
+}
+
+void SetSaveOps(const SaveOps* ops) {
+    gOps.store(ops);
+}
+
+} // namespace fprn::itemfile

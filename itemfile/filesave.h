@@ -1,0 +1,59 @@
+#pragma once
+// Whole-file reads and the two ways an item file is replaced: an atomic save (temporary file
+// beside the target, fsync, rename, fsync of the folder) and a locked read-change-save, which
+// every writer of an item file takes so that no change of another process is lost.
+#include "eightbit.h"
+
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+namespace fprn::itemfile {
+
+// How a file operation ended. `message` names the file and the cause when it did not succeed.
+struct Status {
+    enum class Code {
+        Ok,
+        NotFound, // the file (or the item) is not there; nothing was changed
+        Failed,
+    };
+    Code code = Code::Ok;
+    std::string message;
+
+    bool ok() const { return code == Code::Ok; }
+    static Status Done() { return {}; }
+    static Status Missing(std::string message) { return {Code::NotFound, std::move(message)}; }
+    static Status Error(std::string message) { return {Code::Failed, std::move(message)}; }
+};
+
+// The message of a failed system call on `path`: `what "path": reason`.
+std::string FileMessage(const std::string& what, const std::string& path, int error);
+
+// Reads the whole file. A missing file gives NotFound; `content` changes only on success.
+Status ReadWholeFile(const std::string& path, Bytes& content);
+
+// Replaces the file (a symbolic link's final target, the link stays) with `bytes`: a new file
+// beside it with the old file's mode, written, flushed and renamed over it, then the folder
+// flushed. On any failure the old file is untouched and the new one removed.
+Status SaveAtomically(const std::string& path, BytesView bytes);
+
+// Takes an exclusive lock on the file, reads it, lets `change` edit the content and saves it
+// with SaveAtomically, then releases the lock. `existed` is false when there was no file: the
+// change then starts from empty content and a file is created only when it succeeds. When
+// `change` does not return Ok, nothing is written and its status is returned.
+using ContentChange = std::function<Status(Bytes& content, bool existed)>;
+Status UpdateLocked(const std::string& path, const ContentChange& change);
+
+// The steps of a save, replaceable so tests can make each one fail. Each returns what the
+// system call returns and sets errno on failure.
+struct SaveOps {
+    std::function<int(const char* path, mode_t mode)> create; // exclusive create, write only
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(const char* from, const char* to)> rename;
+};
+const SaveOps& SystemSaveOps();
+// Every save uses `ops` until reset with nullptr. Not for use while saves are running.
+void SetSaveOps(const SaveOps* ops);
+
+} // namespace fprn::itemfile

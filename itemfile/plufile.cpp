@@ -1,0 +1,119 @@
+#include "plufile.h"
+
+#include <cassert>
+
+namespace fprn::itemfile {
+
+namespace {
+
+BytesView Trimmed(BytesView piece) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t begin = 0, end = piece.size();
+    while (begin < end && blank(piece[begin])) ++begin;
+    while (end > begin && blank(piece[end - 1])) --end;
+    return piece.substr(begin, end - begin);
+}
+
+} // namespace
+
+PluTable::PluTable() : cells_(static_cast<std::size_t>(kPluRows) * kPluColumns) {}
+
+std::size_t PluTable::Index(int row, int column) {
+    assert(row >= 1 && row <= kPluRows && column >= 1 && column <= kPluColumns);
+    return static_cast<std::size_t>(row - 1) * kPluColumns + static_cast<std::size_t>(column - 1);
+}
+
+void PluTable::SetCell(int row, int column, Bytes text) {
+    Bytes& cell = cells_[Index(row, column)];
+    if (cell == text) return;
+    if (!OnCellChanged) {
+        cell = std::move(text);
+        return;
+    }
+    Bytes before = std::move(cell);
+    cell = std::move(text);
+    OnCellChanged(row, column, before);
+}
+
+void PluTable::Clear() {
+    for (int row = 1; row <= kPluRows; ++row)
+        for (int column = 1; column <= kPluColumns; ++column)
+            if (!Cell(row, column).empty()) SetCell(row, column, {});
+}
+
+void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list) {
+    if (delimiter.empty()) {
+        list.emplace_back(text);
+        return;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = text.find(delimiter, start);
+        if (at == BytesView::npos) break;
+        list.emplace_back(text.substr(start, at - start));
+        start = at + delimiter.size();
+    }
+    list.emplace_back(text.substr(start));
+}
+
+int ParsePluContent(BytesView content, PluTable& table) {
+    content = content.substr(0, content.find('\x1A'));
+    int row = 0;
+    std::size_t pos = 0;
+    Bytes line;
+    std::vector<Bytes> pieces;
+    while (row < kPluRows && pos < content.size()) {
+        std::size_t lf = content.find('\n', pos);
+        BytesView raw = content.substr(pos, lf == BytesView::npos ? BytesView::npos : lf - pos);
+        pos = lf == BytesView::npos ? content.size() : lf + 1;
+        line.clear();
+        for (char c : raw)
+            if (c != '\r') line.push_back(c);
+        ++row;
+        pieces.clear();
+        SplitString(line, "\t", pieces);
+        for (std::size_t k = 0; k < pieces.size() && k < kPluColumns; ++k)
+            table.SetCell(row, static_cast<int>(k) + 1, Bytes(Trimmed(pieces[k])));
+    }
+    return row;
+}
+
+Status ReadPluFile(PluTable& table, const std::string& path) {
+    Bytes content;
+    Status status = ReadWholeFile(path, content);
+    if (status.ok()) ParsePluContent(content, table);
+    return status;
+}
+
+Status FormatPluTable(const PluTable& table, Bytes& content) {
+    Bytes out;
+    out.reserve(64 * 1024);
+    for (int row = 1; row <= kPluRows; ++row) {
+        if (table.Cell(row, 1).empty()) continue;
+        for (int column = 1; column <= kPluColumns; ++column) {
+            const Bytes& cell = table.Cell(row, column);
+            if (cell.find_first_of(BytesView("\t\r\n\x1A", 4)) != Bytes::npos)
+                return Status::Error("row " + std::to_string(row) + ", column " +
+                                     std::to_string(column) + " (" + kPluColumnTitles[column] +
+                                     ") holds a TAB, CR, LF or end-of-file byte, which an item "
+                                     "file cannot hold");
+            if (column > 1) out.push_back('\t');
+            out += cell;
+        }
+        out += "\r\n";
+    }
+    content = std::move(out);
+    return Status::Done();
+}
+
+Status WritePluFile(const PluTable& table, const std::string& path) {
+    Bytes content;
+    Status status = FormatPluTable(table, content);
+    if (!status.ok()) return Status::Error("Cannot save \"" + path + "\": " + status.message);
+    return UpdateLocked(path, [&](Bytes& file, bool) {
+        file = std::move(content);
+        return Status::Done();
+    });
+}
+
+} // namespace fprn::itemfile

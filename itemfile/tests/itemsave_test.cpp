@@ -1,0 +1,222 @@
+// The console's side of the item file: reading with the barcode index, the quantity
+// write-back under the lock, and saves that fail at each step without touching the old file.
+#include "stock.h"
+#include "tempdir.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fprn::itemfile {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteBytes(const fs::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::size_t FilesIn(const fs::path& dir) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+TEST(ItemList, LinesBarcodesAndTheIndexAgreeWithAScan) {
+    ItemList list;
+    list.Assign(
+        "Milk\t5900000000028\tl\t2.50\tB\t10\r\nno tab\rone\ttab\n\tAbC\t\r\n\t\t\nlast\tx1\t");
+    EXPECT_EQ(list.Lines(), (std::vector<Bytes>{"Milk\t5900000000028\tl\t2.50\tB\t10", "no tab",
+                                                "one\ttab", "\tAbC\t", "\t\t", "last\tx1\t"}));
+    EXPECT_EQ(list.Barcodes(), (std::vector<Bytes>{"5900000000028", "", "", "AbC", "", "x1"}));
+    EXPECT_EQ(LineField(list.Lines()[0], kPrice), "2.50");
+    EXPECT_EQ(LineField(list.Lines()[0], kQty + 1), "");
+    EXPECT_EQ(list.Find("abc"), 3u);
+    EXPECT_EQ(list.Find(""), 1u); // the first line whose barcode is empty
+    EXPECT_EQ(list.Find("5900000000028 "), std::nullopt);
+    EXPECT_EQ(list.Joined().substr(0, 40), "Milk\t5900000000028\tl\t2.50\tB\t10\r\nno tab\r\n");
+
+    // Random barcodes with repeats that differ in case, Latin-1 letters included.
+    std::mt19937 rng(7);
+    const char letters[] = "aAbB\xE9\xC9z0";
+    Bytes content;
+    for (int i = 0; i < 3000; ++i) {
+        Bytes code;
+        for (int k = 0; k < 3; ++k) code.push_back(letters[rng() % 8]);
+        content += "n" + std::to_string(i) + "\t" + code + "\tu\t1\tA\t0\r\n";
+    }
+    list.Assign(content);
+    const CaseFold fold = CaseFold::Latin1();
+    for (int i = 0; i < 600; ++i) {
+        Bytes key;
+        for (int k = 0; k < 3; ++k) key.push_back(letters[rng() % 8]);
+        std::optional<std::size_t> scan;
+        for (std::size_t l = 0; l < list.Size() && !scan; ++l)
+            if (fold.Equal(list.Barcodes()[l], key)) scan = l;
+        EXPECT_EQ(list.Find(key), scan) << key;
+    }
+}
+
+class StockFile : public ::testing::Test {
+protected:
+    test::TempDir dir_{"stock"};
+    const std::string path_ = (dir_.path() / "DEFAULT.PLU").string();
+    const editcontrols::LocaleInfo c_ = editcontrols::CLocaleInfo();
+};
+
+TEST_F(StockFile, WriteBackChangesOnlyThatQtyAndKeepsOtherWriters) {
+    WriteBytes(path_, "Milk\t111\tl\t2.50\tB\t10\r\nBread\t222\tpc\t1.00\tA\t3\textra\n"
+                      "Eggs\t333\tpc\t\xE9\tA\t\r\n");
+    ItemList loaded;
+    ASSERT_TRUE(LoadItemFile(path_, loaded).ok());
+
+    // Another program changes a price and appends a line after the console loaded the file.
+    WriteBytes(path_, "Milk\t111\tl\t2.75\tB\t10\r\nBread\t222\tpc\t1.00\tA\t3\textra\n"
+                      "Eggs\t333\tpc\t\xE9\tA\t\r\nTea\t444\tbox\t5\tA\t1\r\n");
+    ASSERT_TRUE(AdjustStock(path_, "111", StockSign::Add, 1.5, &loaded, c_).ok());
+    EXPECT_EQ(test::ReadFile(path_),
+              "Milk\t111\tl\t2.75\tB\t11.5\r\nBread\t222\tpc\t1.00\tA\t3\t"
+              "extra\nEggs\t333\tpc\t\xE9\tA\t\r\nTea\t444\tbox\t5\tA\t1\r\n");
+    EXPECT_EQ(loaded.Find("444"), 3u); // the list follows the file
+    ASSERT_TRUE(AdjustStock(path_, "111", StockSign::Subtract, 1.5, &loaded, c_).ok());
+    ASSERT_TRUE(AdjustStock(path_, "222", StockSign::Subtract, 4, &loaded, c_).ok());
+    ASSERT_TRUE(AdjustStock(path_, "333", StockSign::Add, 2, &loaded, c_).ok()); // empty is 0
+    EXPECT_EQ(test::ReadFile(path_),
+              "Milk\t111\tl\t2.75\tB\t10\r\nBread\t222\tpc\t1.00\tA\t-1\t"
+              "extra\nEggs\t333\tpc\t\xE9\tA\t2\r\nTea\t444\tbox\t5\tA\t1\r\n");
+
+    // A comma locale writes a comma; a separator of several bytes falls back to '.'.
+    editcontrols::LocaleInfo comma = c_, wide = c_;
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    wide.decimalSeparator = "\xD9\xAB";
+    ASSERT_TRUE(AdjustStock(path_, "444", StockSign::Add, 0.25, nullptr, comma).ok());
+    EXPECT_NE(test::ReadFile(path_).find("Tea\t444\tbox\t5\tA\t1,25\r\n"), Bytes::npos);
+    WriteBytes(path_, "Tea\t444\tbox\t5\tA\t1\r\n");
+    ASSERT_TRUE(AdjustStock(path_, "444", StockSign::Add, 0.5, nullptr, wide).ok());
+    EXPECT_EQ(test::ReadFile(path_), "Tea\t444\tbox\t5\tA\t1.5\r\n");
+}
+
+TEST_F(StockFile, RefusalsNameTheItemAndChangeNothing) {
+    const Bytes content = "Milk\t111\tl\t2.50\tB\tabc\r\nShort\t222\tpc\t1\tA\r\n"
+                          "Big\t333\tpc\t1\tA\t1e308\r\n";
+    WriteBytes(path_, content);
+    struct Case {
+        const char* barcode;
+        double quantity;
+        Status::Code code;
+        const char* words;
+    } cases[] = {
+        {"111", 1, Status::Code::Failed, "Item \"111\": its QTY \"abc\" is not a number"},
+        {"222", 1, Status::Code::Failed, "Item \"222\": its line has 5 fields"},
+        {"333", 1e308, Status::Code::Failed, "Item \"333\": the new QTY is not a finite"},
+        {"333", std::nan(""), Status::Code::Failed, "not a finite"},
+        {"999", 1, Status::Code::NotFound, "999"},
+    };
+    for (const auto& c : cases) {
+        Status s = AdjustStock(path_, c.barcode, StockSign::Add, c.quantity, nullptr, c_);
+        EXPECT_EQ(s.code, c.code) << c.barcode;
+        EXPECT_NE(s.message.find(c.words), std::string::npos) << s.message;
+        EXPECT_EQ(test::ReadFile(path_), content);
+    }
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
+
+    // A vanished file is written from the loaded lines; without them nothing is created.
+    ItemList loaded;
+    loaded.Assign("Tea\t444\tbox\t5\tA\t1\nCoffee\t555\tpk\t9\tA\t2");
+    fs::remove(path_);
+    EXPECT_FALSE(AdjustStock(path_, "444", StockSign::Add, 1, nullptr, c_).ok());
+    EXPECT_FALSE(fs::exists(path_));
+    EXPECT_EQ(AdjustStock(path_, "999", StockSign::Add, 1, &loaded, c_).code,
+              Status::Code::NotFound);
+    EXPECT_FALSE(fs::exists(path_));
+    ASSERT_TRUE(AdjustStock(path_, "444", StockSign::Add, 1, &loaded, c_).ok());
+    EXPECT_EQ(test::ReadFile(path_), "Tea\t444\tbox\t5\tA\t2\r\nCoffee\t555\tpk\t9\tA\t2\r\n");
+}
+
+TEST_F(StockFile, TwoProcessesOfWriteBacksEndAtTheSum) {
+    WriteBytes(path_, "Milk\t111\tl\t2.50\tB\t0\r\nBread\t222\tpc\t1\tA\t0\r\n");
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool ok = true;
+            for (int i = 0; i < 100; ++i)
+                ok = AdjustStock(path_, "111", StockSign::Add, 1, nullptr, c_).ok() && ok;
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(test::ReadFile(path_), "Milk\t111\tl\t2.50\tB\t200\r\nBread\t222\tpc\t1\tA\t0\r\n");
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
+}
+
+TEST_F(StockFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
+    const Bytes old = "Milk\t111\tl\t2.50\tB\t10\r\n";
+    WriteBytes(path_, old);
+    ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
+
+    enum Step { kCreate, kWrite, kFsync, kRename };
+    struct Case {
+        Step step;
+        int error;
+        const char* words;
+    } cases[] = {
+        {kCreate, EACCES, "Cannot create a file beside"},
+        {kWrite, ENOSPC, "Cannot write"},
+        {kFsync, EIO, "Cannot flush"},
+        {kRename, EXDEV, "Cannot replace"},
+    };
+    for (const auto& c : cases) {
+        SaveOps ops = SystemSaveOps();
+        const SaveOps& real = SystemSaveOps();
+        auto failing = [&](Step step) { return c.step == step ? (errno = c.error, true) : false; };
+        ops.create = [&](const char* p, mode_t m) {
+            return failing(kCreate) ? -1 : real.create(p, m);
+        };
+        ops.write = [&](int fd, const void* data, std::size_t size) -> ssize_t {
+            if (!failing(kWrite)) return real.write(fd, data, size);
+            (void)real.write(fd, data, size / 2); // half of it reached the disk
+            errno = c.error;
+            return -1;
+        };
+        ops.fsync = [&](int fd) { return failing(kFsync) ? -1 : real.fsync(fd); };
+        ops.rename = [&](const char* a, const char* b) {
+            return failing(kRename) ? -1 : real.rename(a, b);
+        };
+        SetSaveOps(&ops);
+        Status s = AdjustStock(path_, "111", StockSign::Add, 1, nullptr, c_);
+        SetSaveOps(nullptr);
+        ASSERT_FALSE(s.ok()) << c.words;
+        EXPECT_NE(s.message.find(c.words), std::string::npos) << s.message;
+        EXPECT_NE(s.message.find(path_), std::string::npos) << s.message;
+        EXPECT_NE(s.message.find(std::strerror(c.error)), std::string::npos) << s.message;
+        EXPECT_EQ(test::ReadFile(path_), old);
+        EXPECT_EQ(FilesIn(dir_.path()), 1u);
+    }
+
+    // Through a symbolic link: the target is replaced with its mode, the link stays a link.
+    const fs::path link = dir_.path() / "link.plu";
+    fs::create_symlink("DEFAULT.PLU", link);
+    ASSERT_TRUE(AdjustStock(link.string(), "111", StockSign::Add, 1, nullptr, c_).ok());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::ReadFile(path_), "Milk\t111\tl\t2.50\tB\t11\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(FilesIn(dir_.path()), 2u);
+}
+
+} // namespace
+} // namespace fprn::itemfile
