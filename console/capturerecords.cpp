@@ -1,0 +1,214 @@
+#include "capturerecords.h"
+
+#include "eightbit.h"
+#include "numbertext.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fprn::console {
+
+namespace {
+
+std::string SystemMessage(const char* what, const std::string& name, int error) {
+    return std::string(what) + " \"" + name + "\". " + std::strerror(error);
+}
+
+// Fills `block` with up to `want` bytes; false with errno set when a read fails.
+bool ReadBlock(int fd, std::size_t want, Bytes& block) {
+    block.resize(want);
+    std::size_t got = 0;
+    while (got < want) {
+        ssize_t n = ::read(fd, block.data() + got, want - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    block.resize(got);
+    return true;
+}
+
+std::uint64_t BigEndian(BytesView bytes) {
+    std::uint64_t value = 0;
+    for (unsigned char c : bytes) value = value << 8 | c;
+    return value;
+}
+
+CaptureView ReadCapture(const std::string& path, std::size_t blockSize,
+                        CaptureView (*decode)(const std::vector<Bytes>&,
+                                              const editcontrols::LocaleInfo&),
+                        const editcontrols::LocaleInfo& locale) {
+    CaptureView view;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        view.fileError = SystemMessage("Cannot open file", path, errno);
+        return view;
+    }
+    struct stat st {};
+    std::uint64_t size = ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    std::string error;
+    auto blocks = ReadCaptureBlocks(fd, size, blockSize, path, error);
+    ::close(fd);
+    if (!error.empty()) {
+        view.fileError = error;
+        return view;
+    }
+    return decode(blocks, locale);
+}
+
+} // namespace
+
+std::vector<Bytes> ReadCaptureBlocks(int fd, std::uint64_t size, std::size_t blockSize,
+                                     const std::string& name, std::string& error) {
+    std::vector<Bytes> blocks;
+    blocks.reserve(static_cast<std::size_t>(size / blockSize + 1));
+    std::uint64_t total = 0;
+    Bytes block;
+    do {
+        if (!ReadBlock(fd, blockSize, block)) {
+            error = SystemMessage("Cannot read file", name, errno);
+            break;
+        }
+        // A file that shrank since its size was taken ends here.
+        if (block.empty() && !blocks.empty()) break;
+        total += block.size();
+        blocks.push_back(block);
+        if (block.size() < blockSize) break;
+    } while (total < size);
+    return blocks;
+}
+
+Bytes FieldText(BytesView data, std::size_t offset, std::size_t width) {
+    if (offset >= data.size()) return {};
+    BytesView field = data.substr(offset, width);
+    return Bytes(field.substr(0, field.find('\0')));
+}
+
+Bytes PluValueText(std::uint16_t value, const editcontrols::LocaleInfo& locale) {
+    if (value == kPluValueEmpty) return {};
+    if (value == kPluValueExempt) return "ZW";
+    return editcontrols::GeneralNumberText(value / 100.0, itemfile::OneByteSeparator(locale));
+}
+
+Bytes PackageFieldText(BytesView field, double divisor, const editcontrols::LocaleInfo& locale) {
+    if (field.find_first_not_of('\xFF') == BytesView::npos) return {};
+    // At most 48 bits, which a double holds exactly.
+    double value = static_cast<double>(BigEndian(field));
+    return editcontrols::GeneralNumberText(value / divisor, itemfile::OneByteSeparator(locale));
+}
+
+CaptureView DecodePluBlocks(const std::vector<Bytes>& blocks,
+                            const editcontrols::LocaleInfo& locale) {
+    CaptureView view;
+    view.grid.columns.push_back({text::kPluName, -1, 32});
+    for (int i = 0; i < 6; ++i) view.grid.columns.push_back({text::kPluValue, i, 4});
+    view.grid.rows.reserve(blocks.size());
+    const auto byteLocale = itemfile::OneByteSeparator(locale);
+    for (const auto& block : blocks) {
+        if (block.size() < kPluRecordSize) {
+            view.illegalFormat = true;
+            break;
+        }
+        std::vector<Bytes> row;
+        row.reserve(7);
+        row.push_back(FieldText(block, 0, kRecordNameLength));
+        for (std::size_t i = 0; i < 6; ++i) {
+            auto v = static_cast<std::uint16_t>(BigEndian(BytesView(block).substr(32 + 2 * i, 2)));
+            row.push_back(PluValueText(v, byteLocale));
+        }
+        view.grid.rows.push_back(std::move(row));
+    }
+    return view;
+}
+
+CaptureView DecodePackageBlocks(const std::vector<Bytes>& blocks,
+                                const editcontrols::LocaleInfo& locale) {
+    CaptureView view;
+    view.grid.labelTextId = text::kPackagesLabel;
+    for (int c = 0; c < 6; ++c)
+        view.grid.columns.push_back({text::kPackageName + c, -1, c ? 8 : 32});
+    view.grid.rows.reserve(blocks.size());
+    const auto byteLocale = itemfile::OneByteSeparator(locale);
+    for (const auto& block : blocks) {
+        if (block.size() < kPackageRecordSize) {
+            view.illegalFormat = true;
+            break;
+        }
+        std::vector<Bytes> row;
+        row.reserve(6);
+        row.push_back(FieldText(block, 0, kRecordNameLength));
+        std::size_t offset = kRecordNameLength;
+        for (std::size_t f = 0; f < kPackageFieldWidths.size(); ++f) {
+            BytesView field = BytesView(block).substr(offset, kPackageFieldWidths[f]);
+            row.push_back(PackageFieldText(field, kPackageFieldDivisors[f], byteLocale));
+            offset += kPackageFieldWidths[f];
+        }
+        view.grid.rows.push_back(std::move(row));
+    }
+    return view;
+}
+
+CaptureView ReadPluCapture(const std::string& path, const editcontrols::LocaleInfo& locale) {
+    return ReadCapture(path, kPluRecordSize, DecodePluBlocks, locale);
+}
+
+CaptureView ReadPackageCapture(const std::string& path, const editcontrols::LocaleInfo& locale) {
+    return ReadCapture(path, kPackageRecordSize, DecodePackageBlocks, locale);
+}
+
+namespace {
+
+bool Acceptable(BytesView reply, std::size_t size) {
+    return reply.size() >= size && reply[0] == 'O' && reply[1] == '0';
+}
+
+} // namespace
+
+bool DecodeTaxRates(BytesView reply, TaxRatesPage& page) {
+    if (!Acceptable(reply, kTaxRateReplySize)) return false;
+    TaxRatesPage out;
+    for (std::size_t k = 0; k < 9; ++k) out.rates[k] = FieldText(reply, 2 + 4 * k, 4);
+    out.exemptLetter = FieldText(reply, 38, 1);
+    const auto letter = static_cast<unsigned char>(reply[38]);
+    if (letter >= 'A' && letter <= 'I') {
+        out.exemptRate = letter - 'A' + 1;
+        out.rates[static_cast<std::size_t>(out.exemptRate - 1)] = kExemptRateCaption;
+    }
+    page = std::move(out);
+    return true;
+}
+
+bool DecodeDepartments(BytesView reply, GridCells& grid) {
+    if (!Acceptable(reply, kDepartmentReplySize)) return false;
+    GridCells out;
+    out.labelTextId = text::kDepartmentsLabel;
+    out.columns = {{text::kDepartmentNumber, -1, 9},
+                   {text::kDepartmentTax, -1, 8},
+                   {text::kDepartmentName, -1, 20}};
+    for (std::size_t i = 0; i < 9; ++i) {
+        std::size_t at = 2 + 23 * i;
+        out.rows.push_back(
+            {FieldText(reply, at, 2), FieldText(reply, at + 2, 1), FieldText(reply, at + 3, 20)});
+    }
+    grid = std::move(out);
+    return true;
+}
+
+bool DecodeHeadMessages(BytesView reply, GridCells& grid) {
+    if (!Acceptable(reply, kHeadMessageReplySize)) return false;
+    GridCells out;
+    out.labelTextId = text::kHeadMessagesLabel;
+    out.columns = {{text::kHeadLine, -1, 3}, {text::kHeadText, -1, 32}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        std::size_t at = 2 + 34 * i;
+        out.rows.push_back({FieldText(reply, at, 1), FieldText(reply, at + 2, 32)});
+    }
+    grid = std::move(out);
+    return true;
+}
+
+} // namespace fprn::console

@@ -1,0 +1,168 @@
+// Capture records and table replies decoded into the cells the upload pages show.
+#include "capturerecords.h"
+#include "tempdir.h"
+
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fprn::console {
+namespace {
+
+const editcontrols::LocaleInfo kC = editcontrols::CLocaleInfo();
+
+Bytes Name(const Bytes& text) {
+    Bytes out = text;
+    out.resize(kRecordNameLength, '\0');
+    return out;
+}
+
+Bytes PluRecord(const Bytes& name, std::array<std::uint16_t, 6> values) {
+    Bytes r = Name(name);
+    for (auto v : values) {
+        r.push_back(static_cast<char>(v >> 8));
+        r.push_back(static_cast<char>(v & 0xFF));
+    }
+    r += Bytes(20, '7'); // the barcode, not shown
+    return r;
+}
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(CaptureRecords, ItemRecordsShowNamesAndValues) {
+    test::TempDir dir("capture-plu");
+    const auto path = (dir.path() / kPluCaptureFile).string();
+    const Bytes full(32, 'N');
+    WriteBytes(path, PluRecord("BREAD", {0xFFFF, 10000, 0, 1, 2350, 65534}) +
+                         PluRecord(full, {2300, 5, 10, 100, 12345, 9999}));
+    CaptureView view = ReadPluCapture(path, kC);
+    ASSERT_TRUE(view.fileError.empty()) << view.fileError;
+    EXPECT_FALSE(view.illegalFormat);
+    ASSERT_EQ(view.grid.rows.size(), 2u);
+    EXPECT_EQ(view.grid.rows[0],
+              (std::vector<Bytes>{"BREAD", "", "ZW", "0", "0.01", "23.5", "655.34"}));
+    EXPECT_EQ(view.grid.rows[1],
+              (std::vector<Bytes>{full, "23", "0.05", "0.1", "1", "123.45", "99.99"}));
+    ASSERT_EQ(view.grid.columns.size(), 7u);
+    EXPECT_EQ(view.grid.columns[0].textId, text::kPluName);
+    EXPECT_EQ(view.grid.columns[0].widthW, 32);
+    EXPECT_EQ(view.grid.columns[6].textId, text::kPluValue);
+    EXPECT_EQ(view.grid.columns[6].formatArg, 5);
+    EXPECT_EQ(view.grid.columns[6].widthW, 4);
+
+    editcontrols::LocaleInfo comma = kC;
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    EXPECT_EQ(ReadPluCapture(path, comma).grid.rows[0][5], "23,5");
+
+    // A missing file: its name and the reason, nothing decoded.
+    CaptureView missing = ReadPluCapture((dir.path() / "none.mem").string(), kC);
+    EXPECT_NE(missing.fileError.find("none.mem\". No such file or directory"), std::string::npos)
+        << missing.fileError;
+    EXPECT_TRUE(missing.grid.rows.empty());
+}
+
+TEST(CaptureRecords, PackageFieldsAndShortRecords) {
+    Bytes record = Name("CRATE") + Bytes("\x00\x00\x01\x00\x00\x00", 6) +
+                   Bytes("\x00\x00\x03\xE8", 4) + Bytes(6, '\xFF') + Bytes(4, '\xFF') +
+                   Bytes("\x00\x00\x00\x00\x00\x2A", 6);
+    ASSERT_EQ(record.size(), kPackageRecordSize);
+    Bytes padded = Name(Bytes("KEG\0junk", 8));
+
+    test::TempDir dir("capture-pkg");
+    const auto path = (dir.path() / kPackageCaptureFile).string();
+    WriteBytes(path, record + padded + record.substr(32));
+    CaptureView two = ReadPackageCapture(path, kC);
+    EXPECT_FALSE(two.illegalFormat);
+    ASSERT_EQ(two.grid.rows.size(), 2u);
+    EXPECT_EQ(two.grid.rows[0], (std::vector<Bytes>{"CRATE", "167772.16", "1", "", "", "0.42"}));
+    EXPECT_EQ(two.grid.rows[1][0], "KEG");
+    EXPECT_EQ(two.grid.labelTextId, text::kPackagesLabel);
+    EXPECT_EQ(two.grid.columns[5].textId, 11356);
+    EXPECT_EQ(two.grid.columns[1].widthW, 8);
+
+    // One byte more: two rows, then the illegal format. Empty: the illegal format alone.
+    WriteBytes(path, record + record + "x");
+    CaptureView three = ReadPackageCapture(path, kC);
+    EXPECT_EQ(three.grid.rows.size(), 2u);
+    EXPECT_TRUE(three.illegalFormat);
+    WriteBytes(path, "");
+    CaptureView empty = ReadPackageCapture(path, kC);
+    EXPECT_TRUE(empty.illegalFormat);
+    EXPECT_TRUE(empty.grid.rows.empty());
+    EXPECT_TRUE(empty.fileError.empty());
+}
+
+TEST(CaptureRecords, ReadingEndsAtTheFirstEmptyReadAndReportsAReadErrorOnce) {
+    test::TempDir dir("capture-read");
+    const auto path = (dir.path() / kPluCaptureFile).string();
+    WriteBytes(path, PluRecord("A", {}) + PluRecord("B", {}));
+    // The size taken at open was ten records; the file has two left.
+    int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    std::string error;
+    auto blocks = ReadCaptureBlocks(fd, 10 * kPluRecordSize, kPluRecordSize, path, error);
+    ::close(fd);
+    EXPECT_TRUE(error.empty());
+    ASSERT_EQ(blocks.size(), 2u);
+    CaptureView view = DecodePluBlocks(blocks, kC);
+    EXPECT_FALSE(view.illegalFormat);
+    EXPECT_EQ(view.grid.rows[1][0], "B");
+
+    // A folder opens but cannot be read.
+    CaptureView folder = ReadPluCapture(dir.path().string(), kC);
+    EXPECT_NE(folder.fileError.find("Is a directory"), std::string::npos) << folder.fileError;
+    EXPECT_EQ(folder.fileError.find("Is a directory"), folder.fileError.rfind("Is a directory"));
+}
+
+TEST(CaptureRecords, TableReplies) {
+    Bytes rates = "O02300080005000000";
+    rates += Bytes(20, '\xFF');
+    TaxRatesPage page;
+    ASSERT_TRUE(DecodeTaxRates(rates + "D", page));
+    EXPECT_EQ(page.rates[0], "2300");
+    EXPECT_EQ(page.rates[3], kExemptRateCaption);
+    EXPECT_EQ(page.rates[4], Bytes(4, '\xFF'));
+    EXPECT_EQ(page.exemptLetter, "D");
+    EXPECT_EQ(page.exemptRate, 4);
+    for (char letter : {'Z', '\0'}) {
+        ASSERT_TRUE(DecodeTaxRates(rates + letter, page));
+        EXPECT_EQ(page.exemptRate, 0);
+        EXPECT_EQ(page.rates[3], "0000");
+        EXPECT_EQ(page.exemptLetter, letter ? "Z" : "");
+    }
+
+    Bytes departments = "O0";
+    for (int i = 1; i <= 9; ++i)
+        departments += "0" + std::to_string(i) + "B" + Name("DAIRY").substr(0, 20);
+    Bytes heads = "O0";
+    for (int i = 1; i <= 5; ++i)
+        heads += std::to_string(i) + "0" + Name("SHOP " + std::to_string(i));
+    GridCells grid;
+    ASSERT_TRUE(DecodeDepartments(departments, grid));
+    EXPECT_EQ(grid.rows.size(), 9u);
+    EXPECT_EQ(grid.rows[8], (std::vector<Bytes>{"09", "B", "DAIRY"}));
+    EXPECT_EQ(grid.labelTextId, text::kDepartmentsLabel);
+    EXPECT_EQ(grid.columns[2].widthW, 20);
+    ASSERT_TRUE(DecodeHeadMessages(heads, grid));
+    EXPECT_EQ(grid.rows.size(), 5u);
+    EXPECT_EQ(grid.rows[4], (std::vector<Bytes>{"5", "SHOP 5"}));
+    EXPECT_EQ(grid.columns[1].textId, text::kHeadText);
+
+    // Short replies and replies without "O0" are refused and change nothing.
+    GridCells kept = grid;
+    TaxRatesPage keptPage = page;
+    EXPECT_FALSE(DecodeTaxRates(rates, page));
+    EXPECT_FALSE(DecodeTaxRates("E0" + rates.substr(2) + "A", page));
+    EXPECT_FALSE(DecodeDepartments(departments.substr(0, 208), grid));
+    EXPECT_FALSE(DecodeHeadMessages(heads.substr(0, 171), grid));
+    EXPECT_FALSE(DecodeHeadMessages("E0" + heads.substr(2), grid));
+    EXPECT_EQ(grid.rows, kept.rows);
+    EXPECT_EQ(page.rates, keptPage.rates);
+}
+
+} // namespace
+} // namespace fprn::console
