@@ -1,4 +1,6 @@
-// fprn-emulator [--link PATH]: plays the printer on a pseudo-terminal until SIGINT or SIGTERM.
+// fprn-emulator [--link PATH] [--items PATH]: plays the printer on a pseudo-terminal until SIGINT
+// or SIGTERM; --items first writes the printer's items as an item file.
+#include "items.h"
 #include "printer.h"
 
 #include <csignal>
@@ -40,17 +42,19 @@ void Log(const fprn::emu::ReceivedFrame& frame) {
 }
 
 int Usage() {
-    std::cerr << "usage: fprn-emulator [--link PATH]\n";
+    std::cerr << "usage: fprn-emulator [--link PATH] [--items PATH]\n";
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string link;
+    std::string link, items;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--link") == 0 && i + 1 < argc)
             link = argv[++i];
+        else if (std::strcmp(argv[i], "--items") == 0 && i + 1 < argc)
+            items = argv[++i];
         else
             return Usage();
     }
@@ -64,6 +68,14 @@ int main(int argc, char** argv) {
 
     try {
         fprn::emu::Printer printer(Log);
+        if (!items.empty()) {
+            auto written = fprn::emu::WriteItemFile(printer.State(), items);
+            if (!written.ok()) {
+                std::cerr << "fprn-emulator: " << written.message << "\n";
+                return 1;
+            }
+            std::cout << "fprn-emulator: items written to " << items << std::endl;
+        }
         std::cout << "fprn-emulator: printer on " << printer.SlavePath() << std::endl;
         if (!link.empty()) {
             struct stat st {};
