@@ -3,6 +3,7 @@
 #include "eightbit.h"
 #include "numbertext.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,21 +16,6 @@ namespace {
 
 std::string SystemMessage(const char* what, const std::string& name, int error) {
     return std::string(what) + " \"" + name + "\". " + std::strerror(error);
-}
-
-// Fills `block` with up to `want` bytes; false with errno set when a read fails.
-bool ReadBlock(int fd, std::size_t want, Bytes& block) {
-    block.resize(want);
-    std::size_t got = 0;
-    while (got < want) {
-        ssize_t n = ::read(fd, block.data() + got, want - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    block.resize(got);
-    return true;
 }
 
 std::uint64_t BigEndian(BytesView bytes) {
@@ -64,21 +50,35 @@ CaptureView ReadCapture(const std::string& path, std::size_t blockSize,
 
 std::vector<Bytes> ReadCaptureBlocks(int fd, std::uint64_t size, std::size_t blockSize,
                                      const std::string& name, std::string& error) {
+    // As many whole blocks as cover the size taken at open, and at least one; read in large
+    // pieces, handed out block by block.
+    const std::uint64_t want =
+        std::max<std::uint64_t>(1, (size + blockSize - 1) / blockSize) * blockSize;
+    const std::size_t piece = blockSize * std::max<std::size_t>(1, 65536 / blockSize);
     std::vector<Bytes> blocks;
-    blocks.reserve(static_cast<std::size_t>(size / blockSize + 1));
+    blocks.reserve(static_cast<std::size_t>(want / blockSize));
+    Bytes data(piece, '\0');
+    Bytes pending;
     std::uint64_t total = 0;
-    Bytes block;
-    do {
-        if (!ReadBlock(fd, blockSize, block)) {
+    while (total < want) {
+        std::size_t ask = static_cast<std::size_t>(std::min<std::uint64_t>(piece, want - total));
+        ssize_t n = ::read(fd, data.data(), ask);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
             error = SystemMessage("Cannot read file", name, errno);
-            break;
+            return blocks;
         }
-        // A file that shrank since its size was taken ends here.
-        if (block.empty() && !blocks.empty()) break;
-        total += block.size();
-        blocks.push_back(block);
-        if (block.size() < blockSize) break;
-    } while (total < size);
+        // A file that shrank since its size was taken ends at its first empty read.
+        if (n == 0) break;
+        total += static_cast<std::uint64_t>(n);
+        pending.append(data, 0, static_cast<std::size_t>(n));
+        std::size_t at = 0;
+        for (; pending.size() - at >= blockSize; at += blockSize)
+            blocks.emplace_back(pending, at, blockSize);
+        pending.erase(0, at);
+    }
+    // A short last record, or the one empty block of an empty file.
+    if (!pending.empty() || blocks.empty()) blocks.push_back(std::move(pending));
     return blocks;
 }
 
@@ -88,17 +88,30 @@ Bytes FieldText(BytesView data, std::size_t offset, std::size_t width) {
     return Bytes(field.substr(0, field.find('\0')));
 }
 
-Bytes PluValueText(std::uint16_t value, const editcontrols::LocaleInfo& locale) {
+namespace {
+
+// As below, with a locale whose separator is one byte already.
+Bytes ValueText(std::uint16_t value, const editcontrols::LocaleInfo& byteLocale) {
     if (value == kPluValueEmpty) return {};
     if (value == kPluValueExempt) return "ZW";
-    return editcontrols::GeneralNumberText(value / 100.0, itemfile::OneByteSeparator(locale));
+    return editcontrols::GeneralNumberText(value / 100.0, byteLocale);
 }
 
-Bytes PackageFieldText(BytesView field, double divisor, const editcontrols::LocaleInfo& locale) {
+Bytes FieldValueText(BytesView field, double divisor, const editcontrols::LocaleInfo& byteLocale) {
     if (field.find_first_not_of('\xFF') == BytesView::npos) return {};
     // At most 48 bits, which a double holds exactly.
     double value = static_cast<double>(BigEndian(field));
-    return editcontrols::GeneralNumberText(value / divisor, itemfile::OneByteSeparator(locale));
+    return editcontrols::GeneralNumberText(value / divisor, byteLocale);
+}
+
+} // namespace
+
+Bytes PluValueText(std::uint16_t value, const editcontrols::LocaleInfo& locale) {
+    return ValueText(value, itemfile::OneByteSeparator(locale));
+}
+
+Bytes PackageFieldText(BytesView field, double divisor, const editcontrols::LocaleInfo& locale) {
+    return FieldValueText(field, divisor, itemfile::OneByteSeparator(locale));
 }
 
 CaptureView DecodePluBlocks(const std::vector<Bytes>& blocks,
@@ -118,7 +131,7 @@ CaptureView DecodePluBlocks(const std::vector<Bytes>& blocks,
         row.push_back(FieldText(block, 0, kRecordNameLength));
         for (std::size_t i = 0; i < 6; ++i) {
             auto v = static_cast<std::uint16_t>(BigEndian(BytesView(block).substr(32 + 2 * i, 2)));
-            row.push_back(PluValueText(v, byteLocale));
+            row.push_back(ValueText(v, byteLocale));
         }
         view.grid.rows.push_back(std::move(row));
     }
@@ -144,7 +157,7 @@ CaptureView DecodePackageBlocks(const std::vector<Bytes>& blocks,
         std::size_t offset = kRecordNameLength;
         for (std::size_t f = 0; f < kPackageFieldWidths.size(); ++f) {
             BytesView field = BytesView(block).substr(offset, kPackageFieldWidths[f]);
-            row.push_back(PackageFieldText(field, kPackageFieldDivisors[f], byteLocale));
+            row.push_back(FieldValueText(field, kPackageFieldDivisors[f], byteLocale));
             offset += kPackageFieldWidths[f];
         }
         view.grid.rows.push_back(std::move(row));
