@@ -62,8 +62,7 @@ struct CaptureView {
 
 // Reads blocks of `blockSize` bytes from `fd` until `size` bytes (the size at open) are in, a
 // read gives 0 bytes (a file that shrank) or a read fails (`error` set once, naming `name`).
-// The first read always yields a block, so an empty file gives one empty block; the last
-// block may be short.
+// An empty file gives one empty block; the last block may be short.
 std::vector<Bytes> ReadCaptureBlocks(int fd, std::uint64_t size, std::size_t blockSize,
                                      const std::string& name, std::string& error);
 

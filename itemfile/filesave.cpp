@@ -130,6 +130,9 @@ Status SaveAtomically(const std::string& path, BytesView bytes) {
     if (existed && !S_ISREG(old.st_mode))
         return Status::Error(
             FileMessage("Cannot replace", path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL));
+    // A file the user may not write stays as it is, as it would for a write in place.
+    if (existed && ::access(target.c_str(), W_OK) != 0)
+        return Status::Error(FileMessage("Cannot write", path, errno));
 
     // A hidden name beside the target, unique among concurrent savers.
     static std::atomic<unsigned> counter{0};
