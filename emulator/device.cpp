@@ -10,18 +10,51 @@ namespace fprn::emu {
 
 namespace {
 
+// The printer's error numbers ("E0nn"), named for the refusals that use them (device.h).
 enum Error {
-    kUnknown = 1,
-    kMalformed = 2,
-    kRange = 3,
-    kReceiptOpen = 4,
-    kNoReceipt = 5,
-    kBlocked = 6,
-    kPassword = 7,
-    kTooLarge = 8,
-    kPaymentStarted = 9,
-    kTableFull = 10,
-    kFiscal = 11,
+    kUnknownCommand = 1,
+    kLength = 2,
+    kCharacters = 3,
+    kSequence = 5,
+    kFiscalMemoryFull = 7,
+    kHeadLine = 10,
+    kTaxLetter = 11,
+    kTimeCharacters = 12,
+    kHour = 13,
+    kMinute = 14,
+    kSecond = 15,
+    kQuantityCharacters = 16,
+    kPriceCharacters = 18,
+    kDepartment = 19,
+    kReceiptDigits = 21,
+    kDrawerDigits = 22,
+    kAboveSale = 23,
+    kDiscountCharacters = 24,
+    kDiscountParameter = 25,
+    kPaymentParameter = 26,
+    kPaymentCharacters = 27,
+    kPaymentNotPermitted = 28,
+    kCashInCharacters = 29,
+    kPaidOutCharacters = 30,
+    kAboveDrawer = 31,
+    kZReportCharacters = 32,
+    kZReportRange = 33,
+    kReportCharacters = 36,
+    kReportDate1 = 37,
+    kReportDate2 = 38,
+    kDateCharacters = 41,
+    kMonth = 42,
+    kDay = 43,
+    kMemoryDumpAddress = 44,
+    kAlreadyFiscal = 53,
+    kSetClerk = 64,
+    kClerkLogon = 65,
+    kClerkNumber = 66,
+    kServicePassword = 67,
+    kTaxRateCharacters = 71,
+    kPackagePriceCharacters = 76,
+    kPackages = 77,
+    kSramDumpAddress = 81,
 };
 
 constexpr std::int64_t kMaxAmount = 999'999'999'999; // the 12 digits of the status fields
@@ -42,20 +75,22 @@ struct Refusal {
 }
 
 BytesView Field(BytesView text, std::size_t pos, std::size_t len) {
-    if (text.size() < pos + len) Refuse(kMalformed);
+    if (text.size() < pos + len) Refuse(kLength);
     return text.substr(pos, len);
 }
 
 BytesView Rest(BytesView text, std::size_t pos) {
-    if (text.size() < pos) Refuse(kMalformed);
+    if (text.size() < pos) Refuse(kLength);
     return text.substr(pos);
 }
 
-std::int64_t Number(BytesView digits) {
-    if (digits.empty() || digits.size() > 18) Refuse(kMalformed);
+// Decimal digits; `error` names the field when it holds anything else.
+std::int64_t Number(BytesView digits, int error = kCharacters) {
+    if (digits.empty()) Refuse(kLength);
+    if (digits.size() > 18) Refuse(error);
     std::int64_t value = 0;
     for (char c : digits) {
-        if (c < '0' || c > '9') Refuse(kMalformed);
+        if (c < '0' || c > '9') Refuse(error);
         value = value * 10 + (c - '0');
     }
     return value;
@@ -92,7 +127,7 @@ void AppendBigEndian(Bytes& out, std::uint64_t value, int width) {
 std::int64_t LineAmount(std::int64_t quantity, std::int64_t price) {
     auto product = static_cast<__int128>(quantity) * price;
     auto amount = (product + 500) / 1000;
-    if (amount > kMaxAmount) Refuse(kTooLarge);
+    if (amount > kMaxAmount) Refuse(kReceiptDigits);
     return static_cast<std::int64_t>(amount);
 }
 
@@ -128,14 +163,14 @@ unsigned char MemoryByte(int code, std::uint32_t address) {
 
 int DepartmentNumber(BytesView field) {
     Bytes trimmed = TrimBoth(field);
-    auto number = Number(trimmed);
-    if (number < 1 || number > 9) Refuse(kRange);
+    auto number = Number(trimmed, kDepartment);
+    if (number < 1 || number > 9) Refuse(kDepartment);
     return static_cast<int>(number);
 }
 
 char TaxLetter(BytesView field) {
     char letter = field.empty() ? '\0' : field[0];
-    if (letter < 'A' || letter > 'I') Refuse(kRange);
+    if (letter < 'A' || letter > 'I') Refuse(kTaxLetter);
     return letter;
 }
 
@@ -254,7 +289,7 @@ Answer Device::Upload(BytesView text) {
         }
     } else {
         char selector = text.size() > 2 ? text[2] : '0';
-        if (selector != '0' && selector != '1') Refuse(kRange);
+        if (selector != '0' && selector != '1') Refuse(kCharacters);
         for (std::size_t i = 0; i < s.packages.size(); i += kPackagesPerFrame) {
             Bytes frame;
             for (std::size_t k = i; k < std::min(s.packages.size(), i + kPackagesPerFrame); ++k) {
@@ -279,10 +314,10 @@ Answer Device::Upload(BytesView text) {
 Bytes Device::Run(BytesView text) {
     auto& s = state_;
     auto notInReceipt = [&] {
-        if (s.receiptOpen) Refuse(kReceiptOpen);
+        if (s.receiptOpen) Refuse(kSequence);
     };
     auto needReceipt = [&] {
-        if (!s.receiptOpen) Refuse(kNoReceipt);
+        if (!s.receiptOpen) Refuse(kSequence);
     };
     auto openReceipt = [&] {
         if (s.receiptOpen) return;
@@ -292,7 +327,7 @@ Bytes Device::Run(BytesView text) {
         s.paymentStarted = false;
     };
     auto addToSubtotal = [&](std::int64_t amount) {
-        if (s.subtotal + amount > kMaxAmount) Refuse(kTooLarge);
+        if (s.subtotal + amount > kMaxAmount) Refuse(kReceiptDigits);
         s.subtotal += amount;
     };
     const Bytes ok = "O0";
@@ -300,7 +335,7 @@ Bytes Device::Run(BytesView text) {
     try {
         if (text.size() < 2 || !std::isdigit(static_cast<unsigned char>(text[0])) ||
             !std::isdigit(static_cast<unsigned char>(text[1])))
-            Refuse(kUnknown);
+            Refuse(kUnknownCommand);
         auto code = Number(text.substr(0, 2));
         switch (code) {
         case 0:  // program report
@@ -310,9 +345,10 @@ Bytes Device::Run(BytesView text) {
 
         case 1: { // head message: line digit, second digit, text
             notInReceipt();
-            auto line = Number(Field(text, 2, 1));
+            auto line = Number(Field(text, 2, 1), kHeadLine);
             char second = Field(text, 3, 1)[0];
-            if (line < 1 || line > 5 || second < '0' || second > '9') Refuse(kRange);
+            if (line < 1 || line > 5) Refuse(kHeadLine);
+            if (second < '0' || second > '9') Refuse(kCharacters);
             s.headers[line - 1] = Header{second, Cut(Rest(text, 4), 32)};
             return ok;
         }
@@ -325,12 +361,12 @@ Bytes Device::Run(BytesView text) {
         }
         case 3: { // nine rates (four digits, or four 0xFF bytes for none), exempt letter
             notInReceipt();
-            if (s.salesSinceZ) Refuse(kBlocked);
+            if (s.salesSinceZ) Refuse(kSequence);
             std::array<std::optional<int>, 9> rates;
             for (int k = 0; k < 9; ++k) {
                 auto field = Field(text, 2 + 4 * k, 4);
                 if (field == BytesView("\xFF\xFF\xFF\xFF", 4)) continue;
-                rates[k] = static_cast<int>(Number(field));
+                rates[k] = static_cast<int>(Number(field, kTaxRateCharacters));
             }
             char letter = TaxLetter(Field(text, 38, 1));
             s.vatRates = rates;
@@ -339,10 +375,12 @@ Bytes Device::Run(BytesView text) {
         }
         case 4: { // time hhmmss
             notInReceipt();
-            auto hour = Number(Field(text, 2, 2));
-            auto minute = Number(Field(text, 4, 2));
-            auto second = Number(Field(text, 6, 2));
-            if (hour > 23 || minute > 59 || second > 59) Refuse(kRange);
+            auto hour = Number(Field(text, 2, 2), kTimeCharacters);
+            auto minute = Number(Field(text, 4, 2), kTimeCharacters);
+            auto second = Number(Field(text, 6, 2), kTimeCharacters);
+            if (hour > 23) Refuse(kHour);
+            if (minute > 59) Refuse(kMinute);
+            if (second > 59) Refuse(kSecond);
             std::tm t = PrinterTime(s.clockOffset);
             t.tm_hour = static_cast<int>(hour);
             t.tm_min = static_cast<int>(minute);
@@ -352,11 +390,12 @@ Bytes Device::Run(BytesView text) {
         }
         case 42: { // date ddmmyy
             notInReceipt();
-            auto day = Number(Field(text, 2, 2));
-            auto month = Number(Field(text, 4, 2));
-            auto year = 2000 + Number(Field(text, 6, 2));
+            auto day = Number(Field(text, 2, 2), kDateCharacters);
+            auto month = Number(Field(text, 4, 2), kDateCharacters);
+            auto year = 2000 + Number(Field(text, 6, 2), kDateCharacters);
+            if (month < 1 || month > 12) Refuse(kMonth);
             if (!ValidDate(static_cast<int>(day), static_cast<int>(month), static_cast<int>(year)))
-                Refuse(kRange);
+                Refuse(kDay);
             std::tm t = PrinterTime(s.clockOffset);
             t.tm_mday = static_cast<int>(day);
             t.tm_mon = static_cast<int>(month - 1);
@@ -370,53 +409,53 @@ Bytes Device::Run(BytesView text) {
             return ok;
         case 20: // Z report
             notInReceipt();
-            if (s.lastZ >= s.zCapacity) return "M001";
+            if (s.lastZ >= s.zCapacity) Refuse(kFiscalMemoryFull);
             ++s.lastZ;
             s.salesSinceZ = false;
             s.takingsSinceZ = 0;
             return ok;
         case 21: { // fiscal memory by Z numbers: first, last, type
             notInReceipt();
-            auto first = Number(Field(text, 2, 4));
-            auto last = Number(Field(text, 6, 4));
-            Number(Field(text, 10, 1));
-            if (first > last) Refuse(kRange);
+            auto first = Number(Field(text, 2, 4), kZReportCharacters);
+            auto last = Number(Field(text, 6, 4), kZReportCharacters);
+            Number(Field(text, 10, 1), kZReportCharacters);
+            if (first > last) Refuse(kZReportRange);
             return ok;
         }
         case 22: { // fiscal memory by dates: ddmmyy ddmmyy type
             notInReceipt();
             for (int k = 0; k < 2; ++k) {
-                auto day = Number(Field(text, 2 + 6 * k, 2));
-                auto month = Number(Field(text, 4 + 6 * k, 2));
-                auto year = 2000 + Number(Field(text, 6 + 6 * k, 2));
+                auto day = Number(Field(text, 2 + 6 * k, 2), kReportCharacters);
+                auto month = Number(Field(text, 4 + 6 * k, 2), kReportCharacters);
+                auto year = 2000 + Number(Field(text, 6 + 6 * k, 2), kReportCharacters);
                 if (!ValidDate(static_cast<int>(day), static_cast<int>(month),
                                static_cast<int>(year)))
-                    Refuse(kRange);
+                    Refuse(k == 0 ? kReportDate1 : kReportDate2);
             }
-            Number(Field(text, 14, 1));
+            Number(Field(text, 14, 1), kReportCharacters);
             return ok;
         }
         case 23: { // monthly: mm yy type
             notInReceipt();
-            auto month = Number(Field(text, 2, 2));
-            Number(Field(text, 4, 2));
-            Number(Field(text, 6, 1));
-            if (month < 1 || month > 12) Refuse(kRange);
+            auto month = Number(Field(text, 2, 2), kReportCharacters);
+            Number(Field(text, 4, 2), kReportCharacters);
+            Number(Field(text, 6, 1), kReportCharacters);
+            if (month < 1 || month > 12) Refuse(kReportDate1);
             return ok;
         }
 
         case 30:   // sale
         case 31: { // cancellation: quantity, unit, price, department, flag, package price, name
-            auto quantity = Number(Field(text, 2, 9));
-            auto price = Number(Field(text, 15, 10));
+            auto quantity = Number(Field(text, 2, 9), kQuantityCharacters);
+            auto price = Number(Field(text, 15, 10), kPriceCharacters);
             int department = DepartmentNumber(Field(text, 25, 2));
             char flag = Field(text, 27, 1)[0];
-            auto packagePrice = Number(Field(text, 28, 10));
+            auto packagePrice = Number(Field(text, 28, 10), kPackagePriceCharacters);
             Bytes name = Cut(TrimRight(Rest(text, 38)), 32);
-            if (flag != '0' && flag != '1') Refuse(kRange);
+            if (flag != '0' && flag != '1') Refuse(kCharacters);
             auto amount = LineAmount(quantity, price);
             if (flag == '1') amount += LineAmount(quantity, packagePrice);
-            if (s.paymentStarted && s.receiptOpen) Refuse(kPaymentStarted);
+            if (s.paymentStarted && s.receiptOpen) Refuse(kSequence);
             auto plu = std::find_if(s.plus.begin(), s.plus.end(),
                                     [&](const PluRecord& p) { return p.name == name; });
             if (code == 30) {
@@ -433,7 +472,7 @@ Bytes Device::Run(BytesView text) {
                 }
             } else {
                 needReceipt();
-                if (amount > s.subtotal) Refuse(kTooLarge);
+                if (amount > s.subtotal) Refuse(kAboveSale);
                 s.subtotal -= amount;
                 if (plu != s.plus.end())
                     plu->sold = std::max<std::int64_t>(0, plu->sold - quantity);
@@ -442,11 +481,11 @@ Bytes Device::Run(BytesView text) {
         }
         case 32:   // discount
         case 38: { // increase: base digit, value in hundredths of a percent of the subtotal
-            Number(Field(text, 2, 1));
-            auto value = Number(Rest(text, 3));
+            Number(Field(text, 2, 1), kDiscountParameter);
+            auto value = Number(Rest(text, 3), kDiscountCharacters);
             needReceipt();
-            if (s.paymentStarted) Refuse(kPaymentStarted);
-            if (code == 32 && value > 10000) Refuse(kRange);
+            if (s.paymentStarted) Refuse(kSequence);
+            if (code == 32 && value > 10000) Refuse(kDiscountParameter);
             auto change = static_cast<std::int64_t>(
                 (static_cast<__int128>(s.subtotal) * value + 5000) / 10000);
             if (code == 32)
@@ -456,12 +495,13 @@ Bytes Device::Run(BytesView text) {
             return ok;
         }
         case 33: { // payment: type digit, name, amount in hundredths
-            auto type = Number(Field(text, 2, 1));
+            auto type = Number(Field(text, 2, 1), kPaymentParameter);
             Field(text, 3, 20);
-            auto amount = Number(Rest(text, 23));
+            auto amount = Number(Rest(text, 23), kPaymentCharacters);
             needReceipt();
-            if (amount > kMaxAmount) Refuse(kTooLarge);
-            if (type != 0 && s.paidNonCash + amount > s.subtotal) Refuse(kTooLarge);
+            if (amount > kMaxAmount) Refuse(kReceiptDigits);
+            // Cards and cheques give no change: nothing more is taken once they cover the sale.
+            if (type != 0 && s.paidNonCash + amount > s.subtotal) Refuse(kPaymentNotPermitted);
             s.paid += amount;
             if (type != 0) s.paidNonCash += amount;
             s.paymentStarted = true;
@@ -489,12 +529,13 @@ Bytes Device::Run(BytesView text) {
         case 35:   // cash in
         case 36: { // cash out
             notInReceipt();
-            auto amount = Number(Rest(text, 2));
+            auto amount =
+                Number(Rest(text, 2), code == 35 ? kCashInCharacters : kPaidOutCharacters);
             if (code == 35) {
-                if (s.drawer + amount > kMaxAmount) Refuse(kTooLarge);
+                if (s.drawer + amount > kMaxAmount) Refuse(kDrawerDigits);
                 s.drawer += amount;
             } else {
-                if (amount > s.drawer) Refuse(kTooLarge);
+                if (amount > s.drawer) Refuse(kAboveDrawer);
                 s.drawer -= amount;
             }
             return ok;
@@ -510,24 +551,24 @@ Bytes Device::Run(BytesView text) {
 
         case 84:   // sale of a package
         case 96: { // return of a package: quantity, unit, price, name
-            auto quantity = Number(Field(text, 2, 9));
-            auto price = Number(Field(text, 15, 10));
+            auto quantity = Number(Field(text, 2, 9), kQuantityCharacters);
+            auto price = Number(Field(text, 15, 10), kPackagePriceCharacters);
             Bytes name = Cut(TrimRight(Rest(text, 25)), 32);
             auto amount = LineAmount(quantity, price);
             auto package = std::find_if(s.packages.begin(), s.packages.end(),
                                         [&](const PackageRecord& p) { return p.name == name; });
             if (package == s.packages.end()) {
-                if (s.packages.size() >= kMaxPackages) Refuse(kTableFull);
+                if (s.packages.size() >= kMaxPackages) Refuse(kPackages);
             }
             if (code == 84) {
-                if (s.paymentStarted && s.receiptOpen) Refuse(kPaymentStarted);
+                if (s.paymentStarted && s.receiptOpen) Refuse(kSequence);
                 openReceipt();
                 addToSubtotal(amount);
                 s.salesSinceZ = true;
             } else {
                 needReceipt();
-                if (s.paymentStarted) Refuse(kPaymentStarted);
-                if (amount > s.subtotal) Refuse(kTooLarge);
+                if (s.paymentStarted) Refuse(kSequence);
+                if (amount > s.subtotal) Refuse(kAboveSale);
                 s.subtotal -= amount;
             }
             if (package == s.packages.end()) {
@@ -592,18 +633,19 @@ Bytes Device::Run(BytesView text) {
         case 44:   // SRAM
         case 45:   // EPROM
         case 48: { // ROM: five (or more) hexadecimal address digits
+            int illegal = code == 44 ? kSramDumpAddress : kMemoryDumpAddress;
             BytesView digits = Rest(text, 2);
-            if (digits.size() < 5 || digits.size() > 8) Refuse(kMalformed);
+            if (digits.size() < 5 || digits.size() > 8) Refuse(illegal);
             std::uint32_t address = 0;
             for (char c : digits) {
                 int v = c >= '0' && c <= '9'   ? c - '0'
                         : c >= 'A' && c <= 'F' ? c - 'A' + 10
                         : c >= 'a' && c <= 'f' ? c - 'a' + 10
                                                : -1;
-                if (v < 0) Refuse(kMalformed);
+                if (v < 0) Refuse(illegal);
                 address = address * 16 + static_cast<std::uint32_t>(v);
             }
-            if (address >= kMemorySize) Refuse(kRange);
+            if (address >= kMemorySize) Refuse(illegal);
             Bytes r = ok;
             for (std::uint32_t a = address; a < kMemorySize && a < address + kDumpBytes; ++a)
                 r.push_back(static_cast<char>(MemoryByte(static_cast<int>(code), a)));
@@ -642,28 +684,29 @@ Bytes Device::Run(BytesView text) {
         case 94: { // printer speed digit
             notInReceipt();
             auto speed = Number(Rest(text, 2));
-            if (speed > 9) Refuse(kRange);
+            if (speed > 9) Refuse(kCharacters);
             s.speed = static_cast<int>(speed);
             return ok;
         }
-        case 95: // service logon: any password opens service mode
+        case 95: // service logon: any password but none opens service mode
             notInReceipt();
+            if (TrimBoth(Rest(text, 2)).empty()) Refuse(kServicePassword);
             s.serviceMode = true;
             s.clerk = 0;
             return ok;
         case 98: { // clerk digit, password (3), name (14)
             notInReceipt();
-            auto clerk = Number(Field(text, 2, 1));
-            if (clerk < 1) Refuse(kRange);
+            auto clerk = Number(Field(text, 2, 1), kSetClerk);
+            if (clerk < 1) Refuse(kSetClerk);
             s.clerks[clerk - 1] =
                 Clerk{TrimRight(Field(text, 3, 3)), TrimRight(Field(text, 6, 14))};
             return ok;
         }
         case 99: { // clerk digit, password
             notInReceipt();
-            auto clerk = Number(Field(text, 2, 1));
-            if (clerk < 1) Refuse(kRange);
-            if (TrimRight(Rest(text, 3)) != s.clerks[clerk - 1].password) Refuse(kPassword);
+            auto clerk = Number(Field(text, 2, 1), kClerkNumber);
+            if (clerk < 1) Refuse(kClerkNumber);
+            if (TrimRight(Rest(text, 3)) != s.clerks[clerk - 1].password) Refuse(kClerkLogon);
             s.clerk = static_cast<int>(clerk);
             s.serviceMode = false;
             return ok;
@@ -687,7 +730,7 @@ Bytes Device::Run(BytesView text) {
         case 46:   // enter fiscal mode
         case 50: { // set identification
             notInReceipt();
-            if (s.fiscalMode) Refuse(kFiscal);
+            if (s.fiscalMode) Refuse(kAlreadyFiscal);
             s.idCode = Bytes(Field(text, 2, 3));
             s.idNumber = Bytes(Field(text, 5, 8));
             if (code == 46) s.fiscalMode = true;
@@ -695,7 +738,7 @@ Bytes Device::Run(BytesView text) {
         }
         case 52: { // tax identification (10) and the format bytes (none, one or two)
             notInReceipt();
-            if (s.fiscalMode) Refuse(kFiscal);
+            if (s.fiscalMode) Refuse(kAlreadyFiscal);
             s.taxId = Bytes(Field(text, 2, 10));
             auto high = text.size() > 12 ? static_cast<unsigned char>(text[12]) : 0;
             auto low = text.size() > 13 ? static_cast<unsigned char>(text[13]) : 0;
@@ -704,7 +747,7 @@ Bytes Device::Run(BytesView text) {
             return ok;
         }
         default:
-            Refuse(kUnknown);
+            Refuse(kUnknownCommand);
         }
     } catch (const Refusal& r) {
         return r.payload;

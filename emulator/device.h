@@ -2,14 +2,28 @@
 // What the emulated printer does with a command text: a little state (clock, receipt, tables,
 // identification) and the reply payloads. No I/O here; Printer puts the replies on the line.
 //
-// Error replies are "E0" and two digits:
-//   01 unknown command          05 no receipt open            09 payment already started
-//   02 malformed field          06 programming blocked until  10 table full
-//   03 value out of range          a Z report                 11 identification fixed by
-//   04 not allowed while a      07 wrong password                fiscal mode
-//      receipt is open          08 amount too large
-// "M001" answers a Z report when the fiscal memory is full.
-//
+// Error replies are "E0" and two digits: the printer's own numbers, which the console's table
+// puts into words. Refusal, number (and the number it had before):
+//   unknown command 01 (01); message cut short 02 (02); any other wrong character (a package
+//   flag, a head-message second digit, the X-report type, the printer speed, an upload
+//   selector) 03 (02, 03)
+//   wrong sequence: no receipt open, receipt open, payment started, tax rates before the Z
+//   report 05 (04, 05, 09, 06)
+//   Z report with the fiscal memory full 07 ("M001")
+//   head-message line 10; tax letter 11; time not numeric, hour, minute, second 12-15; date
+//   not numeric, month, day 41-43 (02, 03)
+//   sale quantity, sale price, package price, tax rate not numeric 16, 18, 76, 71 (02);
+//   department not 1-9 19 (02, 03)
+//   receipt, drawer above 12 digits 21, 22; cancel or package return above the sale 23;
+//   card or cheque above the sale 28; paid out above the drawer 31 (08)
+//   discount value not numeric 24; discount base not numeric or more than 100 % 25; payment
+//   type, amount not numeric 26, 27; cash in, paid out not numeric 29, 30 (02, 03)
+//   Z-number report not numeric, from > to 32, 33; date and monthly reports not numeric,
+//   first date or month, second date 36, 37, 38 (02, 03)
+//   dump address of EPROM and ROM 44, of SRAM 81 (02, 03)
+//   identification once fiscal 53 (11)
+//   clerk number of 98, of 99 64, 66 (02, 03); wrong clerk password 65 (07); empty service
+//   password 67 (taken before); a 101st package 77 (10)
 // Replies other than "O0":
 //   40  62 bytes, 41  48 bytes, 47  "P0" and the status digit (the console's status pages)
 //   39  "O0" and the subtotal, 88  "O0" and the cash in drawer: 12 digits in hundredths
@@ -23,7 +37,7 @@
 // Rules: a sale or package sale opens a receipt; close pays in cash whatever other payments
 // left open; sales stop once a payment started; settings, reports and cash in or out wait
 // until no receipt is open; tax rates wait for a Z report after sales; the clerk password
-// must match (98 sets it, "000" at first); any service password is taken.
+// must match (98 sets it, "000" at first); any service password but an empty one is taken.
 #include "bytes.h"
 
 #include <array>

@@ -195,6 +195,11 @@ TEST_F(BindingE2E, CommandsThroughBothLibrariesAndRefusalsAsTheirTexts) {
     EXPECT_EQ(r_.Code, 0);
     EXPECT_EQ(len, 62);
 
+    // The printer's own refusal: a wrong clerk password.
+    len = sizeof buf_;
+    user_.cmClerkLogon(&r_, 1, "999", buf_, &len);
+    EXPECT_EQ(r_.Code, -4);
+    EXPECT_EQ(CommandErrorText(r_, buf_, len), "cashier login error");
     // A scripted one.
     printer_.PushReaction(emu::Reaction::ErrorReply('E', 62));
     len = sizeof buf_;

@@ -96,7 +96,7 @@ TEST(HardwareStatus, FieldsOfAFreshPrinterAndAfterIdentificationZAndASale) {
     // Fiscal mode fixes the identification.
     Script(
         d,
-        {{texts::ReceiptCancel(""), "O0"}, {"50XYZ12345678", "E011"}, {"46XYZ12345678", "E011"}});
+        {{texts::ReceiptCancel(""), "O0"}, {"50XYZ12345678", "E053"}, {"46XYZ12345678", "E053"}});
 
     PrinterState blank = FactoryState();
     blank.idCode.clear();
@@ -115,7 +115,7 @@ TEST(HardwareStatus, FullFiscalMemoryRefusesTheZReport) {
     PrinterState s = FactoryState();
     s.lastZ = s.zCapacity - 1;
     Device d(s);
-    Script(d, {{texts::ZReport(), "O0"}, {texts::ZReport(), "M001"}});
+    Script(d, {{texts::ZReport(), "O0"}, {texts::ZReport(), "E007"}});
     Bytes r = Ask(d, texts::HardwareStatus());
     EXPECT_EQ(r[26], '1');
     EXPECT_EQ(r[31], '1');
@@ -166,11 +166,11 @@ TEST(Receipt, SalesCancellationsDiscountsPaymentsAndTheDrawer) {
                {texts::Discount(0, 200, false, false), "O0"}, // 2.00 % increase
                {texts::PrintSubTotal(), "O0000000001423"},
                {texts::Payment(2, "CARD", 4.23), "O0"},
-               {texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0), "E009"},
-               {texts::Discount(0, 100, true, false), "E009"},
+               {texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0), "E005"},
+               {texts::Discount(0, 100, true, false), "E005"},
                {texts::ReceiptClose(""), "O0"},
                {texts::CashInDrawer(), "O0000000011000"}, // 100 + 10 in cash
-               {texts::PaidOut(110.01), "E008"},
+               {texts::PaidOut(110.01), "E031"},
                {texts::PaidOut(10), "O0"},
                {texts::CashInDrawer(), "O0000000010000"}});
 }
@@ -187,44 +187,84 @@ TEST(Receipt, CommandsOutsideTheirPlaceOrMalformedAreRefused) {
          {texts::ZReport(), texts::XReport(1), texts::SetTime(1, 1, 1),
           texts::SetHeadMessage(1, 0, "A"), texts::SetDepartName("01", "A", "A"),
           texts::ReceiveCash(1), texts::ClerkLogon(1, "000")})
-        EXPECT_EQ(Ask(d, text), "E004") << "receipt open: " << text;
+        EXPECT_EQ(Ask(d, text), "E005") << "receipt open: " << text;
     std::array<int, 9> rates{2300, 800, 500, 0, 255, 255, 255, 255, 255};
-    Script(d, {{texts::CancelItem(2, "pcs", 1, "01", "X", 0, 0), "E008"}, // more than the subtotal
-               {texts::Payment(1, "CARD", 1.01), "E008"},                 // a card pays no change
+    Script(d, {{texts::CancelItem(2, "pcs", 1, "01", "X", 0, 0), "E023"}, // more than the subtotal
+               {texts::Payment(1, "CARD", 1.01), "E028"},                 // a card pays no change
                {texts::ReceiptCancel(""), "O0"},
-               {texts::SetVatRate(rates, "E"), "E006"}, // tax rates wait for the Z report
+               {texts::SetVatRate(rates, "E"), "E005"}, // tax rates wait for the Z report
                {texts::ZReport(), "O0"},
                {texts::SetVatRate(rates, "E"), "O0"},
                {"77", "E001"},
                {"4", "E001"},
                {"x0", "E001"},
                {"30000001000", "E002"},                                 // sale cut short
-               {texts::SaleItem(1, "pcs", 1, "10", "X", 0, 0), "E003"}, // department
+               {texts::SaleItem(1, "pcs", 1, "10", "X", 0, 0), "E019"}, // department
                {texts::SaleItem(1, "pcs", 1, "01", "X", 2, 0), "E003"}, // package flag
-               {texts::Payment(0, "CASH", -1), "E002"},                 // the text is read first
-               {"35-100", "E002"},
-               {texts::SetHeadMessage(6, 0, "X"), "E003"},
-               {texts::SetDepartName("01", "X", "J"), "E003"},
+               {texts::Payment(0, "CASH", -1), "E027"},                 // the text is read first
+               {"35-100", "E029"},
+               {texts::SetHeadMessage(6, 0, "X"), "E010"},
+               {texts::SetDepartName("01", "X", "J"), "E011"},
                {texts::SetPrinterSpeed(10), "E003"},
-               {texts::MemReportByZNo(0, 5, 4), "E003"},
-               {texts::MemReportByDate(1, 31, 4, 26, 1, 5, 26), "E003"},
-               {texts::MemReportMonthly(0, 13, 26), "E003"},
+               {texts::MemReportByZNo(0, 5, 4), "E033"},
+               {texts::MemReportByDate(1, 31, 4, 26, 1, 5, 26), "E037"},
+               {texts::MemReportByDate(1, 1, 4, 26, 31, 4, 26), "E038"},
+               {texts::MemReportMonthly(0, 13, 26), "E037"},
                {texts::MemReportMonthly(0, 12, 26), "O0"},
                {texts::SetDate(29, 2, 28), "O0"}, // a leap day
-               {texts::SetDate(30, 2, 28), "E003"},
-               {texts::SetDate(29, 2, 27), "E003"},
-               {texts::SetTime(24, 0, 0), "E003"},
-               {texts::SetTime(0, 60, 0), "E003"},
+               {texts::SetDate(30, 2, 28), "E043"},
+               {texts::SetDate(29, 2, 27), "E043"},
+               {texts::SetDate(1, 13, 27), "E042"},
+               {"42x10126", "E041"},
+               {texts::SetTime(24, 0, 0), "E013"},
+               {texts::SetTime(0, 60, 0), "E014"},
+               {texts::SetTime(0, 0, 60), "E015"},
                {"0412", "E002"},
-               {"04ab0000", "E002"},
-               {texts::ROMDump(0x100000), "E003"},
-               {"4401G00", "E002"},
-               {"44100", "E002"},
-               {texts::ClerkLogon(0, "000"), "E003"},
-               {texts::ClerkLogon(1, "999"), "E007"},
+               {"04ab0000", "E012"},
+               {texts::ROMDump(0x100000), "E044"},
+               {texts::EPROMDump(0x100000), "E044"},
+               {"4401G00", "E081"},
+               {"44100", "E081"},
+               {texts::SetClerkPwd(0, "123", "X"), "E064"},
+               {texts::ClerkLogon(0, "000"), "E066"},
+               {texts::ClerkLogon(1, "999"), "E065"},
+               {"95", "E067"},
+               {"95  ", "E067"},
                {texts::SetClerkPwd(1, "999", "ANNA"), "O0"},
                {texts::ClerkLogon(1, "999"), "O0"}});
     EXPECT_EQ(d.State().clerk, 1);
+}
+
+// Each field's refusal carries the error number whose text names that field.
+TEST(Receipt, RefusalsNameTheFieldAtFault) {
+    auto with = [](Bytes text, std::size_t at, char c) {
+        text[at] = c;
+        return text;
+    };
+    const Bytes sale = texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0);
+    std::array<int, 9> rates{2300, 800, 500, 0, 255, 255, 255, 255, 255};
+    Device d;
+    Script(d, {{with(sale, 3, 'x'), "E016"},
+               {with(sale, 16, 'x'), "E018"},
+               {with(sale, 30, 'x'), "E076"},
+               {with(texts::SetVatRate(rates, "E"), 2, 'x'), "E071"},
+               {texts::SetVatRate(rates, "Z"), "E011"},
+               {"320x100", "E024"},
+               {"32x0100", "E025"},
+               {"33x" + Bytes(20, ' ') + "100", "E026"},
+               {"36-5", "E030"},
+               {"21000a00050", "E032"},
+               {"2201a126010526"
+                "0",
+                "E036"},
+               {"35999999999999", "O0"},
+               {"351", "E022"},
+               {texts::SaleItem(999999, "pcs", 99999999, "01", "X", 0, 0), "E021"},
+               {sale, "O0"},
+               {texts::Discount(0, 10001, true, false), "E025"}});
+    for (int i = static_cast<int>(d.State().packages.size()); i < 100; ++i)
+        ASSERT_EQ(Ask(d, texts::SalePackage(1, "pcs", 1, "BOX " + std::to_string(i))), "O0");
+    EXPECT_EQ(Ask(d, texts::SalePackage(1, "pcs", 1, "ONE TOO MANY")), "E077");
 }
 
 TEST(Uploads, TaxRatesDepartmentsAndHeadersFollowTheSetCommands) {
@@ -285,7 +325,7 @@ TEST(Uploads, ReturnPackagesCountSalesAndReturnsAndClearOnRequest) {
                {texts::ReturnPackage(1, "pcs", 0.5, "BOTTLE 0.5L"), "O0"},
                {texts::SalePackage(1, "pcs", 2, "BOX"), "O0"},
                {texts::PrintSubTotal(), "O0000000000300"},
-               {texts::ReturnPackage(4, "pcs", 1, "BOX"), "E008"}});
+               {texts::ReturnPackage(4, "pcs", 1, "BOX"), "E023"}});
     Bytes all = UploadData(d, texts::UploadPkg('1'), 58);
     ASSERT_EQ(all.size(), 58u * 4);
     EXPECT_EQ(Text(all, 0, 32), "BOTTLE 0.5L");
