@@ -1,0 +1,629 @@
+// The item editor end to end: the real main window with the language library, keys typed
+// through the window, every modal box answered by pressing one of its buttons, files in a
+// temporary current directory.
+#include "mainform.h"
+#include "tempdir.h"
+#include "testmodule.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <deque>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace fprn::itemeditor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "itemeditor";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// A modal box as it was shown.
+struct Box {
+    QString title, text, focus;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Answers each modal dialog when it shows, in order: a button's text ("OK", "Yes"), for a file
+// dialog a path or "cancel".
+class Answerer : public QObject {
+public:
+    Answerer() { qApp->installEventFilter(this); }
+    ~Answerer() override { qApp->removeEventFilter(this); }
+    void Next(std::initializer_list<QString> answers) { answers_.insert(answers_.end(), answers); }
+    std::vector<Box> boxes;
+    int unanswered = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(object);
+        if (event->type() != QEvent::Show || dialog == nullptr || !dialog->isModal()) return false;
+        QString answer;
+        if (answers_.empty())
+            ++unanswered;
+        else
+            answer = answers_.front(), answers_.pop_front();
+        QPointer<QDialog> target(dialog);
+        QTimer::singleShot(0, dialog, [this, target, answer] {
+            if (target) Answer(target, answer);
+        });
+        return false;
+    }
+
+private:
+    void Answer(QDialog* dialog, const QString& answer) {
+        Box box{dialog->windowTitle(),
+                {},
+                dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString()};
+        if (auto* message = qobject_cast<QMessageBox*>(dialog)) {
+            box.text = message->text();
+            box.icon = message->icon();
+        }
+        boxes.push_back(box);
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            if (answer == "cancel" || answer.isEmpty()) return files->reject();
+            // Typed into the name box, as a user would.
+            if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText(answer);
+            else
+                files->selectFile(answer);
+            return static_cast<QDialog*>(files)->accept();
+        }
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (!answer.isEmpty() && button->text().remove('&') == answer) return button->click();
+        ADD_FAILURE() << "no button " << answer.toStdString() << " in " << box.title.toStdString();
+        dialog->reject();
+    }
+    std::deque<QString> answers_;
+};
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousBeep_ = SetBeepHook([this] { ++beeps; });
+        editcontrols::LocaleSettings::Set(editcontrols::CLocaleInfo());
+    }
+    void TearDown() override {
+        form.reset();
+        SetBeepHook(previousBeep_);
+        EXPECT_EQ(answers.unanswered, 0);
+    }
+    void Start(const std::string& library = lang::kLanguageLibraryFile) {
+        form = std::make_unique<TMainForm>(EditorOptions{library});
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        Grid()->setFocus();
+    }
+    TMyStringGrid* Grid() const { return form->PluGrid(); }
+    std::string Cell(int row, int column) const {
+        return Grid()->Model()->Sheet().Cell(row, column);
+    }
+    void Go(int column, int row) {
+        ASSERT_TRUE(Grid()->MoveTo(column, row));
+        Grid()->setFocus();
+    }
+    // Keys go to whatever widget has the focus, through the window and its shortcuts. A closed
+    // box gives the activation back, as a window manager would.
+    void Activate() {
+        if (QApplication::activeWindow() != form.get()) {
+            form->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        }
+    }
+    void Type(const QString& text) {
+        for (QChar c : text) {
+            Activate();
+            QTest::keyClick(static_cast<QWidget*>(nullptr), c.toLatin1());
+        }
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        Activate();
+        QTest::keyClick(static_cast<QWidget*>(nullptr), key, mods);
+    }
+    QAction* Action(const char* name) const { return form->findChild<QAction*>(name); }
+    std::string Current() const {
+        return std::to_string(Grid()->Col()) + "," + std::to_string(Grid()->Row()) +
+               (Grid()->Editing() ? " editing" : "");
+    }
+    QString Title(int column) const {
+        return Grid()->Model()->headerData(column - 1, Qt::Horizontal, Qt::DisplayRole).toString();
+    }
+    void Load(const std::string& content) {
+        WriteBytes(dir.path() / "items.PLU", content);
+        ASSERT_TRUE(form->OpenPluFile("items.PLU"));
+    }
+
+    test::TempDir dir{"itemeditor", true};
+    Answerer answers;
+    std::unique_ptr<TMainForm> form;
+    int beeps = 0;
+
+private:
+    std::function<void()> previousBeep_;
+};
+
+TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
+    Start();
+    EXPECT_EQ(form->windowTitle(), "PLU Editor");
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(Cell(1, 1), "");
+    EXPECT_EQ(form->findChild<QMenu*>("File1")->title(), "&File");
+    EXPECT_EQ(Action("FileSaveAs1")->text(), "Save &As...");
+    EXPECT_EQ(Action("FileSaveAs1")->shortcut(), QKeySequence("Ctrl+A"));
+    EXPECT_EQ(Action("CutItem")->statusTip(), "Cuts the selection and puts it on the Clipboard");
+    EXPECT_EQ(Action("CutItem")->toolTip(), "Cut");
+    EXPECT_EQ(Action("InsertAc")->statusTip(), "Insert");
+    EXPECT_EQ(form->SearchCB()->itemText(0), "Seq No.");
+    EXPECT_EQ(form->SearchCB()->currentIndex(), -1);
+    EXPECT_EQ(Title(kTaxColumn), "TAX. NO.");
+    // Rows are as high as the font's lines plus 4; columns as wide as their digits or title.
+    const QFontMetrics metrics(Grid()->font());
+    EXPECT_EQ(Grid()->rowHeight(0), metrics.height() + metrics.leading() + 4);
+    EXPECT_EQ(Grid()->columnWidth(kNameColumn - 1), metrics.horizontalAdvance('0') * 32 + 4);
+    EXPECT_EQ(Grid()->columnWidth(kTaxColumn - 1),
+              std::max(metrics.horizontalAdvance('0') * 2, metrics.horizontalAdvance("TAX. NO.")) +
+                  4);
+    form.reset();
+
+    WriteBytes("DEFAULT.PLU", "Cola\t123\tBTL\t1.50\t1\t10\r\n");
+    Start();
+    EXPECT_EQ(form->windowTitle(),
+              "PLU Editor~[" + QDir::current().absoluteFilePath("DEFAULT.PLU") + "]");
+    EXPECT_EQ(Cell(1, kPriceColumn), "1.50");
+    EXPECT_FALSE(form->Modified());
+    form.reset();
+
+    // The marked library: its texts, an omitted caption comes out empty.
+    Start(peltrane::testmodule::kFile);
+    EXPECT_EQ(form->windowTitle(), "~[" + QDir::current().absoluteFilePath("DEFAULT.PLU") + "]");
+    EXPECT_EQ(form->findChild<QMenu*>("Edit1")->title(), "[11396] &Edit");
+    EXPECT_EQ(Action("DeleteAc")->text(), "[11401] Delete");
+    EXPECT_EQ(Action("HelpAbout1")->toolTip(), "[11423] About");
+    EXPECT_EQ(form->SearchCB()->itemText(2), "[11382] BARCODE");
+    EXPECT_EQ(Title(kNameColumn), "[11381] PLU NAME");
+    form.reset();
+    EXPECT_TRUE(answers.boxes.empty());
+
+    answers.Next({"OK"});
+    Start("libpeltrane_missing.so");
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].title, "Error");
+    EXPECT_EQ(answers.boxes[0].text, "Can not load Peltrane.dll");
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(form->findChild<QMenu*>("Help1")->title(), "&Help");
+    EXPECT_EQ(form->SearchCB()->itemText(0), "Seq. No.");
+    EXPECT_TRUE(form->windowTitle().startsWith("PLU Editor~["));
+}
+
+TEST_F(Editor, TypingAndTheCellRules) {
+    Start();
+    Go(kPriceColumn, 1);
+    Type("12.5");
+    EXPECT_EQ(Current(), "4,1 editing");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(1, kPriceColumn), "12.50");
+    EXPECT_EQ(Current(), "5,1");
+    EXPECT_TRUE(form->Modified());
+
+    // A barcode rewritten, then found twice.
+    Go(kBarcodeColumn, 3);
+    Type("7\r");
+    Go(kBarcodeColumn, 9);
+    answers.Next({"OK"});
+    Type("007\r");
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "Error: BARCODE ARE DUPLICATED.(Seq. No. : 3,9)");
+    EXPECT_EQ(answers.boxes[0].title, QApplication::applicationName());
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(Cell(9, kBarcodeColumn), "7");
+    EXPECT_EQ(Current(), "2,9 editing");
+    EXPECT_EQ(beeps, 0);
+    Type("1\r"); // the editor shows the rewritten text: 71
+    EXPECT_EQ(Cell(9, kBarcodeColumn), "71");
+
+    // Names: the first occurrence passes, the later row fails; the title is no name.
+    Go(kNameColumn, 8);
+    Type("abc\r");
+    Go(kNameColumn, 2);
+    Type("ABC\r");
+    EXPECT_EQ(Current(), "2,2");
+    Go(kNameColumn, 8);
+    answers.Next({"OK"});
+    Key(Qt::Key_F2); // the editor opens with its text selected
+    Key(Qt::Key_Return);
+    EXPECT_EQ(answers.boxes.back().text, "Error: PLU NAME ARE DUPLICATED.(Seq. No. : 2,8)");
+    answers.Next({"OK"});
+    EXPECT_FALSE(Grid()->MoveTo(kNameColumn, 2)); // the move checks row 8 again
+    EXPECT_EQ(Current(), "1,8 editing");
+    Key(Qt::Key_End);
+    Type("d\r");
+    EXPECT_EQ(Cell(8, kNameColumn), "abcd");
+    Go(kNameColumn, 60);
+    Type("plu name\r");
+    EXPECT_EQ(Current(), "2,60");
+
+    // QTY: 1e3 is no integer; the failed cell holds the cursor against keys and the mouse.
+    Go(kQtyColumn, 4);
+    Type("1e3\r");
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(Current(), "6,4 editing");
+    Key(Qt::Key_Down);
+    const QRect other = Grid()->visualRect(Grid()->Model()->index(5, 0));
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, other.center());
+    EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(Current(), "6,4 editing");
+    for (int i = 0; i < 3; ++i) Key(Qt::Key_Backspace);
+    Type("-5\r");
+    EXPECT_EQ(Cell(4, kQtyColumn), "-5");
+
+    // PRICE keys: ten characters, then refused; a second separator refused; a rewrite longer
+    // than the column fails where it is made.
+    Go(kPriceColumn, 5);
+    Type("12345678901");
+    EXPECT_EQ(Grid()->Editor()->text(), "1234567890");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Current(), "4,5 editing");
+    EXPECT_EQ(beeps, 4);
+    Grid()->Editor()->selectAll();
+    Type("1.2.3\r");
+    EXPECT_EQ(Cell(5, kPriceColumn), "1.23");
+    Go(kPriceColumn, 7);
+    Type("12345678\r");
+    EXPECT_EQ(Current(), "4,7 editing");
+    EXPECT_EQ(Cell(7, kPriceColumn), "12345678");
+    Grid()->Editor()->selectAll();
+    Type("9999999.99\r");
+    EXPECT_EQ(Current(), "5,7");
+
+    // The edges of the table: Up in row 1, Down in row 5000, Enter in the last cell.
+    Go(kUnitColumn, 1);
+    Key(Qt::Key_F2);
+    Type("BOX");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Current(), "3,1");
+    EXPECT_EQ(Cell(1, kUnitColumn), "BOX");
+    Go(kUnitColumn, kRows);
+    Type("KG");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Current(), "3,5000");
+    Go(kQtyColumn, kRows);
+    Type("3\r");
+    EXPECT_EQ(Current(), "6,5000");
+    Go(kTaxColumn, kRows - 1);
+    Type("A1");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Current(), "5,5000");
+
+    // Delete clears a selected block, but edits text in the cell editor.
+    Go(kNameColumn, 1);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(Grid()->Selection(), (CellRect{1, 1, 2, 2}));
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Cell(2, kNameColumn) + Cell(2, kBarcodeColumn), "");
+    EXPECT_EQ(Cell(1, kPriceColumn), "12.50");
+    Go(kNameColumn, 50);
+    Type("abc");
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(50, kNameColumn), "ab");
+
+    // Typing over a cell replaces it; a double click edits it in place.
+    Go(kNameColumn, 50);
+    Type("X\r");
+    EXPECT_EQ(Cell(50, kNameColumn), "X");
+    Go(kNameColumn, 50);
+    const QRect cell = Grid()->visualRect(Grid()->Model()->index(49, 0));
+    QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    Key(Qt::Key_End);
+    Type("Y\r");
+    EXPECT_EQ(Cell(50, kNameColumn), "XY");
+
+    // A comma locale: the comma is the separator, the point is refused.
+    editcontrols::LocaleInfo comma = editcontrols::CLocaleInfo();
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    editcontrols::ScopedLocale scoped(comma);
+    Go(kPriceColumn, 70);
+    Type("12,5\r");
+    EXPECT_EQ(Cell(70, kPriceColumn), "12,50");
+    Go(kPriceColumn, 71);
+    Type("12.5\r");
+    EXPECT_EQ(Cell(71, kPriceColumn), "125,00");
+    EXPECT_EQ(beeps, 5);
+}
+
+TEST_F(Editor, ClipboardBlocksAndSavedFields) {
+    Start();
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->setText("11\t12\r\n13\t14");
+    Go(kNameColumn, 1);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    clipboard->clear();
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text().toStdString(), "11\t12\r\n13\t14");
+    Go(kUnitColumn, 10);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Cell(10, 3) + Cell(10, 4) + Cell(11, 3) + Cell(11, 4), "11121314");
+
+    clipboard->setText("p\tq\tr\r\ns\tt\tu");
+    Go(kTaxColumn, 20);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Cell(20, 5) + Cell(20, 6) + Cell(21, 5) + Cell(21, 6), "pqst");
+    EXPECT_EQ(Cell(21, 4), "");
+
+    // Ctrl+V in the cell editor pastes into the grid; a final line end empties nothing;
+    // control characters become blanks.
+    Go(kNameColumn, 31);
+    Type("keep\r");
+    Go(kNameColumn, 30);
+    Type("zz");
+    clipboard->setText("w\x1Ax\tv\x01y\r\n");
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Current(), "1,30");
+    EXPECT_EQ(Cell(30, 1) + "|" + Cell(30, 2) + "|" + Cell(31, 1), "w x|v y|keep");
+    Go(kUnitColumn, 30);
+    Key(Qt::Key_F2);
+    Grid()->Editor()->setText("t\tx"); // as the editor's own menu would paste it
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(30, kUnitColumn), "t x");
+    // Cut empties the block and puts it on the clipboard.
+    Go(kNameColumn, 20);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "");
+    Go(kTaxColumn, 21);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "s");
+    EXPECT_EQ(Cell(21, kTaxColumn), "");
+
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile("DEFAULT.PLU"), "11\t12\t\t\t\t\r\n"
+                                       "13\t14\t\t\t\t\r\n"
+                                       "w x\tv y\tt x\t\t\t\r\n"
+                                       "keep\t\t\t\t\t\r\n");
+    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(form->FileName(), "DEFAULT.PLU");
+    EXPECT_EQ(form->windowTitle(), "PLU Editor");
+}
+
+TEST_F(Editor, RowsAndSearch) {
+    Start();
+    std::string content;
+    for (int i = 1; i <= 12; ++i)
+        content += (i == 2 || i == 9 ? "Cola " : "Item ") + std::to_string(i) + "\t50" +
+                   std::to_string(i) + "\r\n";
+    Load(content);
+    Go(kUnitColumn, 10);
+    Key(Qt::Key_Insert);
+    EXPECT_EQ(Current(), "1,10");
+    EXPECT_EQ(Cell(10, 1) + "|" + Cell(11, 1) + "|" + Cell(13, 1), "|Item 10|Item 12");
+    EXPECT_TRUE(form->Modified());
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Current(), "1,10");
+    EXPECT_EQ(Cell(10, 1) + "|" + Cell(12, 1) + "|" + Cell(13, 1), "Item 10|Item 12|");
+
+    Grid()->Model()->SetCellText(kRows, kNameColumn, "full");
+    answers.Next({"OK"});
+    Key(Qt::Key_Insert);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "PLU Count Beyond Limitation,Insert Failed!");
+    EXPECT_EQ(answers.boxes[0].title, "Error");
+    EXPECT_EQ(Cell(10, 1) + "|" + Cell(kRows, 1), "Item 10|full");
+
+    // Names wrap from the current row; exact case; nothing found is reported.
+    form->SearchCB()->setCurrentIndex(1);
+    form->SearchEdit()->setText("Cola");
+    Go(kBarcodeColumn, 5);
+    Action("SearchAc")->trigger();
+    EXPECT_EQ(Current(), "2,9");
+    Action("SearchAc")->trigger();
+    EXPECT_EQ(Current(), "2,2");
+    form->SearchEdit()->setText("cola");
+    answers.Next({"OK"});
+    Action("SearchAc")->trigger();
+    EXPECT_EQ(answers.boxes.back().text, "Search Failed,found nothting!");
+    EXPECT_EQ(answers.boxes.back().title, "Warning");
+    EXPECT_EQ(Current(), "2,2");
+
+    // Sequence numbers: in range only, no box otherwise.
+    form->SearchCB()->setCurrentIndex(0);
+    for (const char* number : {"0", "6000", "x"}) {
+        form->SearchEdit()->setText(number);
+        Action("SearchAc")->trigger();
+        EXPECT_EQ(Current(), "2,2") << number;
+    }
+    // No mode searches barcodes; Enter in the search edit runs the search.
+    form->SearchCB()->setCurrentIndex(-1);
+    form->SearchEdit()->clear();
+    form->SearchEdit()->setFocus();
+    Type("507\r");
+    EXPECT_EQ(Current(), "2,7");
+    EXPECT_EQ(answers.boxes.size(), 2u);
+
+    // Leaving a failing cell for the search edit brings the focus back to it.
+    Go(kQtyColumn, 3);
+    Type("x1");
+    form->SearchEdit()->setFocus();
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(QApplication::focusWidget(), Grid()->Editor());
+    form->SearchEdit()->setText("4999");
+    form->SearchCB()->setCurrentIndex(0);
+    Action("SearchAc")->trigger(); // the move is vetoed by the same check
+    EXPECT_EQ(Current(), "6,3 editing");
+    EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(Editor, FilesAndTheSaveQuestion) {
+    fs::create_directory("DEFAULT.PLU");
+    answers.Next({"OK"});
+    Start();
+    // A file that cannot be read at start: its error, nothing else changes.
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(answers.boxes[0].text.contains("DEFAULT.PLU"))
+        << answers.boxes[0].text.toStdString();
+    EXPECT_EQ(form->windowTitle(), "PLU Editor");
+    EXPECT_EQ(form->FileName(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    Load("Cola\t1\r\nTea\t2\r\n");
+    const QString title = form->windowTitle();
+    Grid()->Model()->SetCellText(3, 1, "Milk");
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(form->Modified());
+    answers.Next({"OK"});
+    EXPECT_FALSE(form->OpenPluFile("DEFAULT.PLU"));
+    EXPECT_EQ(Cell(3, 1), "Milk");
+    EXPECT_EQ(form->windowTitle(), title);
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Save fails for lack of room: the old file stays as it was, so do flag and caption.
+    const std::string old = ReadFile("items.PLU");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    answers.Next({"OK"});
+    Key(Qt::Key_S, Qt::ControlModifier);
+    // The save question's Yes goes on only when the file was written.
+    answers.Next({"Yes", "OK"});
+    EXPECT_FALSE(form->close());
+    // Save As keeps the old name when its write fails.
+    answers.Next({(dir.path() / "other.PLU").c_str(), "OK"});
+    Action("FileSaveAs1")->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    ASSERT_EQ(answers.boxes.size(), 7u);
+    for (int i : {2, 4, 6}) EXPECT_TRUE(answers.boxes[i].text.contains("items.PLU") == (i < 6));
+    EXPECT_EQ(answers.boxes[3].text, "PLU Content Has Been Changed,Save or Not?");
+    EXPECT_EQ(answers.boxes[3].title, "Warning");
+    EXPECT_EQ(answers.boxes[3].icon, QMessageBox::Warning);
+    EXPECT_EQ(ReadFile("items.PLU"), old);
+    EXPECT_FALSE(fs::exists("other.PLU"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(form->windowTitle(), title);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The cell being edited is checked before a save: a duplicate, then a bad number.
+    Go(kNameColumn, 4);
+    Type("tea");
+    answers.Next({"OK"});
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(answers.boxes.back().text, "Error: PLU NAME ARE DUPLICATED.(Seq. No. : 2,4)");
+    Key(Qt::Key_Backspace);
+    Go(kQtyColumn, 4);
+    Type("1.5");
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(ReadFile("items.PLU"), old);
+    answers.Next({"Yes"}); // Yes validates the edited cell too: it fails, the window stays
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(beeps, 2);
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Return);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile("items.PLU"),
+              "Cola\t1\t\t\t\t\r\nTea\t2\t\t\t\t\r\nMilk\t\t\t\t\t\r\nte\t\t\t\t\t1\r\n");
+    EXPECT_FALSE(form->Modified());
+
+    // New, then Save: DEFAULT.PLU exists (a folder here), so Save As asks; cancelled, the
+    // question's Yes does not close.
+    Key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(form->windowTitle(), "PLU Editor");
+    Go(kNameColumn, 1);
+    Type("Pen\r");
+    answers.Next({"Yes", "cancel"});
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(Cell(1, 1), "Pen");
+    answers.Next({(dir.path() / "pens").c_str()});
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile("pens.PLU"), "Pen\t\t\t\t\t\r\n");
+    EXPECT_EQ(form->windowTitle(),
+              "PLU Editor~[" + QDir::current().absoluteFilePath("pens.PLU") + "]");
+    // Save As over an existing file asks first.
+    answers.Next({(dir.path() / "items.PLU").c_str(), "Yes"});
+    Action("FileSaveAs1")->trigger();
+    EXPECT_EQ(ReadFile("items.PLU"), "Pen\t\t\t\t\t\r\n");
+
+    // Cut, then closing asks: Cancel stays, No closes.
+    Key(Qt::Key_X, Qt::ControlModifier);
+    answers.Next({"Cancel"});
+    EXPECT_FALSE(form->close());
+    answers.Next({"No"});
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile("items.PLU"), "Pen\t\t\t\t\t\r\n");
+}
+
+TEST_F(Editor, AboutBoxAndProgramStart) {
+    Start();
+    TAboutBox* about = form->AboutBox();
+    answers.Next({"OK"});
+    Action("HelpAbout1")->trigger();
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].title, "About...");
+    EXPECT_EQ(answers.boxes[0].focus, "OKButton");
+    EXPECT_EQ(about->size(), QSize(382, 260));
+    EXPECT_FALSE(about->isVisible());
+    QStringList labels;
+    for (QLabel* label : about->findChildren<QLabel*>())
+        if (!label->text().isEmpty()) labels << label->text() + (label->font().bold() ? "*" : "");
+    EXPECT_EQ(labels, QStringList({"PLU EDITOR", "Version 1.00", "2002*", "Build 2002-05-16"}));
+    EXPECT_EQ(about->findChild<QLabel*>("ProgramIcon")->pixmap().size(), QSize(240, 180));
+
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("FPRN_SORVANE_READY", "1");
+    program.setProcessEnvironment(env);
+    program.start(QCoreApplication::applicationDirPath() + "/sorvane", {});
+    ASSERT_TRUE(program.waitForStarted(-1));
+    ASSERT_TRUE(program.waitForReadyRead(-1));
+    EXPECT_EQ(program.readLine().trimmed(), "ready " + QByteArray::number(program.processId()));
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(-1));
+}
+
+} // namespace
+} // namespace fprn::itemeditor
