@@ -343,11 +343,14 @@ void TMyStringGrid::SendCharToEditor(QChar key) {
 void TMyStringGrid::SetColumnWidths(const std::array<QString, kColumns + 1>& titles,
                                     const std::array<int, kColumns + 1>& digits) {
     const QFontMetrics metrics(font());
-    const int height = metrics.height() + metrics.leading() + 4;
+    // A section holds its grid line as well: the cell inside it keeps the computed size.
+    const int line = showGrid() ? 1 : 0;
+    const int height = metrics.height() + metrics.leading() + 4 + line;
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     std::array<int, kColumns + 1> widths{};
     for (std::size_t i = 0; i < widths.size(); ++i)
-        widths[i] = std::max(digit * digits[i] + 4, metrics.horizontalAdvance(titles[i]) + 4);
+        widths[i] =
+            std::max(digit * digits[i] + 4, metrics.horizontalAdvance(titles[i]) + 4) + line;
     verticalHeader()->setMinimumSectionSize(
         std::min(height, verticalHeader()->minimumSectionSize()));
     verticalHeader()->setDefaultSectionSize(height);

@@ -188,13 +188,14 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(form->SearchCB()->itemText(0), "Seq No.");
     EXPECT_EQ(form->SearchCB()->currentIndex(), -1);
     EXPECT_EQ(Title(kTaxColumn), "TAX. NO.");
-    // Rows are as high as the font's lines plus 4; columns as wide as their digits or title.
+    // Cells are as high as the font's lines plus 4, as wide as their digits or title plus 4;
+    // each section adds its grid line.
     const QFontMetrics metrics(Grid()->font());
-    EXPECT_EQ(Grid()->rowHeight(0), metrics.height() + metrics.leading() + 4);
-    EXPECT_EQ(Grid()->columnWidth(kNameColumn - 1), metrics.horizontalAdvance('0') * 32 + 4);
+    EXPECT_EQ(Grid()->rowHeight(0), metrics.height() + metrics.leading() + 5);
+    EXPECT_EQ(Grid()->columnWidth(kNameColumn - 1), metrics.horizontalAdvance('0') * 32 + 5);
     EXPECT_EQ(Grid()->columnWidth(kTaxColumn - 1),
               std::max(metrics.horizontalAdvance('0') * 2, metrics.horizontalAdvance("TAX. NO.")) +
-                  4);
+                  5);
     form.reset();
 
     WriteBytes("DEFAULT.PLU", "Cola\t123\tBTL\t1.50\t1\t10\r\n");
