@@ -2,12 +2,13 @@
 # TInplaceEdit that paints them. The text, mask and currency edits build on fprn_editcontrols_base.
 add_library(fprn_editcontrols_pure STATIC editstyle.cpp editstate.cpp borderpaint.cpp textplace.cpp)
 target_include_directories(fprn_editcontrols_pure PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(fprn_editcontrols_pure PUBLIC fprn_colors_pure)
 set_target_properties(fprn_editcontrols_pure PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-add_library(fprn_editcontrols_base STATIC inplaceedit.cpp syscolors.cpp drawedittext.cpp)
+add_library(fprn_editcontrols_base STATIC inplaceedit.cpp drawedittext.cpp)
 set_target_properties(fprn_editcontrols_base PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
 target_include_directories(fprn_editcontrols_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(fprn_editcontrols_base PUBLIC fprn_editcontrols_pure Qt6::Widgets)
+target_link_libraries(fprn_editcontrols_base PUBLIC fprn_editcontrols_pure fprn_colors Qt6::Widgets)
 
 add_executable(base_logic_tests tests/base_style_test.cpp tests/base_geometry_test.cpp)
 target_link_libraries(base_logic_tests PRIVATE fprn_editcontrols_pure)

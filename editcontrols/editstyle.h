@@ -2,6 +2,8 @@
 // Edit appearance: the seven style values, the shared style controllers and the per-edit style
 // that resolves each value (own value, else its controller's, else the default controller's,
 // else a built-in constant). Plain C++: no toolkit types, so it is tested without a display.
+#include "tcolor.h"
+
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -9,30 +11,8 @@
 
 namespace fprn::editcontrols {
 
-// 32-bit colour: 0x00BBGGRR, or a system colour (high bit set, low byte the colour index).
-using TColor = std::uint32_t;
-
-inline constexpr TColor kSystemColorFlag = 0x80000000u;
-inline constexpr TColor clScrollBar = 0x80000000u;
-inline constexpr TColor clBackground = 0x80000001u;
-inline constexpr TColor clWindow = 0x80000005u;
-inline constexpr TColor clWindowFrame = 0x80000006u;
-inline constexpr TColor clWindowText = 0x80000008u;
-inline constexpr TColor clHighlight = 0x8000000Du;
-inline constexpr TColor clHighlightText = 0x8000000Eu;
-inline constexpr TColor clBtnFace = 0x8000000Fu;
-inline constexpr TColor clBtnShadow = 0x80000010u;
-inline constexpr TColor clGrayText = 0x80000011u;
-inline constexpr TColor clBtnText = 0x80000012u;
-inline constexpr TColor clBtnHighlight = 0x80000014u;
-inline constexpr TColor cl3DDkShadow = 0x80000015u;
-inline constexpr TColor cl3DLight = 0x80000016u;
-inline constexpr TColor clBlack = 0x000000u;
-inline constexpr TColor clWhite = 0xFFFFFFu;
-
-inline constexpr bool IsSystemColor(TColor c) {
-    return (c & kSystemColorFlag) != 0;
-}
+// Colours (TColor, the cl... values, IsSystemColor) are the shared ones.
+using namespace fprn::colors;
 
 // Ordinal order matters: stored values keep these numbers.
 enum TEditBorderStyle : std::uint8_t { xbsNone, xbsSingle, xbsThick, xbsFlat, xbs3D };

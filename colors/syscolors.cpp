@@ -1,6 +1,6 @@
 #include "syscolors.h"
 
-namespace fprn::editcontrols {
+namespace fprn::colors {
 
 std::optional<QPalette::ColorRole> SystemColorRole(TColor color) {
     if (!IsSystemColor(color)) return std::nullopt;
@@ -47,4 +47,4 @@ QColor ToQColor(TColor color, const QPalette& palette) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-} // namespace fprn::editcontrols
+} // namespace fprn::colors
