@@ -1,0 +1,1331 @@
+#include "dockbars.h"
+
+#include "dockversion.h"
+#include "glyphimage.h"
+#include "syscolors.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace fprn::toolbars {
+
+void ToolWindowHookCallback(THookCode code, const THookPayload& payload);
+
+namespace {
+
+constexpr const char* kLoadingProperty = "fprnToolbarLoading";
+constexpr THookCodes kToolWindowCodes = HookCodeBit(hcActivateAppSent) |
+                                        HookCodeBit(hcWindowPosChangedSent) |
+                                        HookCodeBit(hcBeforeDestroy);
+
+// Every live tool window, so a dying dock can clear references to itself; and the floating ones.
+std::vector<TCustomToolWindow*> gAllBars;
+std::vector<TCustomToolWindow*> gFloatingBars;
+
+template <class T> bool Contains(const std::vector<T*>& v, const T* item) {
+    return std::find(v.begin(), v.end(), item) != v.end();
+}
+
+template <class T> void Remove(std::vector<T*>& v, const QObject* item) {
+    std::erase_if(v, [item](T* x) { return static_cast<const QObject*>(x) == item; });
+}
+
+bool IsForm(const QWidget* w) {
+    return w && w->isWindow() && !qobject_cast<const TCustomToolWindow*>(w);
+}
+
+bool LayoutContains(const QLayout* layout, const QWidget* widget) {
+    if (!layout) return false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) return true;
+        if (LayoutContains(item->layout(), widget)) return true;
+    }
+    return false;
+}
+
+QColor Resolve(TColor c, const QWidget* w) {
+    return colors::ToQColor(c, w->palette());
+}
+
+int PositiveMod(int a, int b) {
+    const int m = a % b;
+    return m < 0 ? m + b : m;
+}
+
+} // namespace
+
+// ---- loading ----
+
+void BeginLoading(QWidget* form) {
+    if (!form) return;
+    form->setProperty(kLoadingProperty, form->property(kLoadingProperty).toInt() + 1);
+}
+
+void Loaded(QWidget* form) {
+    if (!form) return;
+    const int n = form->property(kLoadingProperty).toInt();
+    if (n <= 0) return;
+    form->setProperty(kLoadingProperty, n - 1);
+    if (n > 1) return;
+    const auto bars = form->findChildren<TCustomToolWindow*>();
+    for (TCustomToolWindow* b : bars) b->Loaded();
+    const auto docks = form->findChildren<TDock*>();
+    for (TDock* d : docks) d->Loaded();
+}
+
+bool IsLoading(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->property(kLoadingProperty).toInt() > 0) return true;
+        if (auto* fp = qobject_cast<const TFloatingWindowParent*>(w)) w = fp->ParentForm();
+        if (!w) break;
+    }
+    return false;
+}
+
+int DockPositionOfControl(const QWidget* control) {
+    for (const QWidget* w = control; w; w = w->parentWidget())
+        if (auto* bar = qobject_cast<const TCustomToolWindow*>(w))
+            return bar->DockedTo() ? static_cast<int>(bar->DockedTo()->Position()) : kNotDocked;
+    return kNotDocked;
+}
+
+const std::vector<TCustomToolWindow*>& FloatingToolWindows() {
+    return gFloatingBars;
+}
+
+// =================================== TDock ===================================
+
+TDock::TDock(QWidget* parent) : QWidget(nullptr) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    ApplyPositionPolicy();
+    SetParent(parent);
+}
+
+TDock::~TDock() {
+    fDestroying = true;
+    // Bars that float with this dock as their last or default dock forget it.
+    for (TCustomToolWindow* bar : std::vector<TCustomToolWindow*>(gAllBars)) bar->DockGone(this);
+    // Docked bars die with the dock, while it is still whole.
+    const auto kids = findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly);
+    for (TCustomToolWindow* bar : kids) delete bar;
+    fBarList.clear();
+    fVisibleList.clear();
+}
+
+void TDock::SetParent(QWidget* newParent) {
+    if (newParent && (qobject_cast<TCustomToolWindow*>(newParent) || qobject_cast<TDock*>(newParent)))
+        throw EInvalidOperation(STBDockParentNotAllowed);
+    if (newParent == parentWidget()) return;
+    setParent(newParent);
+    ArrangeBars(false);
+}
+
+const char* TDock::Version() const {
+    return kToolbarVersion;
+}
+
+int TDock::NonClientWidth() const {
+    return ((fBoundLines & SetBit(blLeft)) ? 1 : 0) + ((fBoundLines & SetBit(blRight)) ? 1 : 0);
+}
+
+int TDock::NonClientHeight() const {
+    return ((fBoundLines & SetBit(blTop)) ? 1 : 0) + ((fBoundLines & SetBit(blBottom)) ? 1 : 0);
+}
+
+void TDock::SetAllowDrag(bool value) {
+    if (value == fAllowDrag) return;
+    fAllowDrag = value;
+    for (TCustomToolWindow* bar : findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly))
+        bar->CalcNCArea();
+}
+
+void TDock::SetBackground(const QImage& value) {
+    fBackground = value.convertToFormat(QImage::Format_RGB32);
+    BackgroundChanged();
+}
+
+void TDock::SetBackgroundOnToolbars(bool value) {
+    if (value == fBackgroundOnToolbars) return;
+    fBackgroundOnToolbars = value;
+    InvalidateBackground();
+}
+
+void TDock::SetBackgroundTransparent(bool value) {
+    if (value == fBackgroundTransparent) return;
+    fBackgroundTransparent = value;
+    if (HasBackground()) BackgroundChanged();
+}
+
+void TDock::SetBoundLines(TDockBoundLines value) {
+    if (value == fBoundLines) return;
+    fBoundLines = value;
+    setContentsMargins((value & SetBit(blLeft)) ? 1 : 0, (value & SetBit(blTop)) ? 1 : 0,
+                       (value & SetBit(blRight)) ? 1 : 0, (value & SetBit(blBottom)) ? 1 : 0);
+    update();
+    ArrangeBars(false);
+}
+
+void TDock::SetColor(TColor value) {
+    if (value == fColor) return;
+    fColor = value;
+    if (HasBackground())
+        BackgroundChanged();
+    else
+        InvalidateBackground();
+}
+
+void TDock::SetFixAlign(bool value) {
+    if (value == fFixAlign) return;
+    fFixAlign = value;
+    ArrangeBars(false);
+}
+
+void TDock::SetPosition(TDockPosition value) {
+    if (value == fPosition) return;
+    if (!findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+        throw EInvalidOperation(STBDockCannotChangePosition);
+    fPosition = value;
+    ApplyPositionPolicy();
+    ArrangeBars(false);
+}
+
+void TDock::ApplyPositionPolicy() {
+    // Unfix the old thickness before the new one is applied.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (IsVertical())
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    else
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+bool TDock::InLayout() const {
+    const QWidget* p = parentWidget();
+    return p && LayoutContains(p->layout(), this);
+}
+
+void TDock::ApplyThickness(int thickness) {
+    if (InLayout()) {
+        if (IsVertical())
+            setFixedWidth(thickness);
+        else
+            setFixedHeight(thickness);
+        return;
+    }
+    QRect g = geometry();
+    switch (fPosition) {
+    case dpTop:
+        g.setHeight(thickness);
+        break;
+    case dpLeft:
+        g.setWidth(thickness);
+        break;
+    case dpBottom:
+        g = QRect(g.x(), g.y() + g.height() - thickness, g.width(), thickness);
+        break;
+    case dpRight:
+        g = QRect(g.x() + g.width() - thickness, g.y(), thickness, g.height());
+        break;
+    }
+    if (g != geometry()) setGeometry(g);
+}
+
+void TDock::BeginArrange() {
+    ++fArrangeDisable;
+}
+
+void TDock::EndArrange() {
+    if (fArrangeDisable <= 0) return;
+    if (--fArrangeDisable == 0 && fArrangeNeeded) ArrangeBars(fClipPositions);
+}
+
+void TDock::ArrangeBars(bool clipPositions) {
+    if (clipPositions) fClipPositions = true;
+    if (fArrangeDisable > 0 || fDestroying || IsLoading(this)) {
+        fArrangeNeeded = true;
+        return;
+    }
+    ++fArrangeDisable;
+    ++fArrangeCount;
+    struct Close {
+        TDock* d;
+        ~Close() {
+            --d->fArrangeDisable;
+            d->fArrangeNeeded = false;
+            d->fClipPositions = false;
+        }
+    } close{this};
+
+    if (QWidget* p = parentWidget(); p && !p->children().isEmpty() && p->children().last() != this)
+        raise();
+
+    std::vector<TBarSlot> records(fBarList.size());
+    std::vector<TBarSlot*> bars(fBarList.size());
+    std::vector<TBarSlot*> visible;
+    visible.reserve(fVisibleList.size());
+    const TDockOrientation orientation = Orientation();
+    for (std::size_t i = 0; i < fBarList.size(); ++i) {
+        TCustomToolWindow* bar = fBarList[i];
+        TBarSlot& s = records[i];
+        s.DockRow = bar->fDockRow;
+        s.DockPos = bar->fDockPos;
+        s.FullSize = bar->fFullSize;
+        s.Width = bar->width();
+        s.Height = bar->height();
+        s.Tag = static_cast<int>(i);
+        bars[i] = &s;
+    }
+    for (TCustomToolWindow* bar : fVisibleList) {
+        const auto it = std::find(fBarList.begin(), fBarList.end(), bar);
+        if (it == fBarList.end()) continue;
+        TBarSlot& s = records[static_cast<std::size_t>(it - fBarList.begin())];
+        s.Visible = true;
+        s.Thickness = bar->RowThickness(orientation);
+        visible.push_back(&s);
+    }
+
+    TArrangeParams params;
+    params.Vertical = IsVertical();
+    params.LimitToOneRow = fLimitToOneRow;
+    params.ClipPositions = fClipPositions;
+    params.FixAlign = fFixAlign;
+    params.AvailableLength = params.Vertical ? height() - NonClientHeight()
+                                             : width() - NonClientWidth();
+    params.NonClientAcross = params.Vertical ? NonClientWidth() : NonClientHeight();
+    const TArrangeResult result = ArrangeBarSlots(bars, visible, params);
+
+    const std::vector<TCustomToolWindow*> old = fBarList;
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        TCustomToolWindow* bar = old[static_cast<std::size_t>(bars[i]->Tag)];
+        bar->fDockRow = bars[i]->DockRow;
+        bar->fDockPos = bars[i]->DockPos;
+        fBarList[i] = bar;
+    }
+    fVisibleList.clear();
+    for (TBarSlot* s : visible) fVisibleList.push_back(old[static_cast<std::size_t>(s->Tag)]);
+    fRowSizes = result.RowSizes;
+
+    const QPoint client = contentsRect().topLeft();
+    for (TBarSlot* s : visible) {
+        TCustomToolWindow* bar = old[static_cast<std::size_t>(s->Tag)];
+        ++bar->fUpdatingBounds;
+        bar->setGeometry(s->Bounds.translated(client));
+        --bar->fUpdatingBounds;
+    }
+    ApplyThickness(result.Thickness);
+}
+
+void TDock::ChangeDockList(bool insert, TCustomToolWindow* bar) {
+    if (insert) {
+        if (!Contains(fBarList, bar)) fBarList.push_back(bar);
+    } else {
+        Remove(fBarList, bar);
+    }
+    ChangeVisibleList(bar, false);
+}
+
+void TDock::ChangeVisibleList(TCustomToolWindow* bar, bool forceRemove) {
+    const bool wanted = !forceRemove && IsBarVisibleIn(bar) && Contains(fBarList, bar);
+    const bool listed = Contains(fVisibleList, bar);
+    if (wanted == listed) return;
+    if (wanted)
+        fVisibleList.push_back(bar);
+    else
+        Remove(fVisibleList, bar);
+    ArrangeBars(false);
+    if (OnInsertRemoveBar && !fDestroying) OnInsertRemoveBar(this, wanted, bar);
+}
+
+bool TDock::IsBarVisibleIn(const TCustomToolWindow* bar) const {
+    return bar->parentWidget() == this && bar->Visible();
+}
+
+bool TDock::HasVisibleBars() const {
+    return std::any_of(fBarList.begin(), fBarList.end(),
+                       [this](const TCustomToolWindow* b) { return IsBarVisibleIn(b); });
+}
+
+int TDock::HighestRow() const {
+    int h = -1;
+    for (const TCustomToolWindow* b : fBarList) h = std::max(h, b->fDockRow);
+    return h;
+}
+
+int TDock::RowSize(int row, TCustomToolWindow* bar) const {
+    int size = RowSizeAt(fRowSizes, row);
+    if (size == 0 && bar) size = bar->RowThickness(Orientation());
+    return size;
+}
+
+void TDock::BuildRowSizes() {
+    fRowSizes.clear();
+    const int highest = HighestRow();
+    for (int row = 0; row <= highest; ++row) {
+        int size = 0;
+        bool any = false;
+        for (TCustomToolWindow* b : fVisibleList) {
+            if (b->fDockRow != row) continue;
+            any = true;
+            size = std::max(size, b->RowThickness(Orientation()));
+        }
+        fRowSizes.push_back(any ? std::max(size, 8) : 0);
+    }
+}
+
+int TDock::RowAtPosition(int pos, bool& insert) const {
+    return fprn::toolbars::RowAtPosition(fRowSizes, HighestRow(), pos, insert);
+}
+
+int TDock::RowAtPixel(int pixel) const {
+    return fprn::toolbars::RowAtPixel(fRowSizes, HighestRow(), pixel);
+}
+
+int TDock::BarsInRow(int row, const TCustomToolWindow* except) const {
+    return static_cast<int>(std::count_if(fBarList.begin(), fBarList.end(), [&](auto* b) {
+        return b != except && b->fDockRow == row;
+    }));
+}
+
+void TDock::InsertRow(int row) {
+    for (TCustomToolWindow* b : fBarList)
+        if (b->fDockRow >= row) ++b->fDockRow;
+}
+
+bool TDock::HasBackground() const {
+    return fBackground.width() > 0 && fBackground.height() > 0;
+}
+
+const QPixmap& TDock::BackgroundPixmap() {
+    if (!fBackgroundCacheValid) {
+        if (fBackgroundTransparent) {
+            // The background's bottom-left colour shows the dock's colour through it.
+            QImage img(fBackground.size(), QImage::Format_RGB32);
+            img.fill(Resolve(fColor, this));
+            QPainter p(&img);
+            p.drawImage(0, 0,
+                        MaskedByColor(fBackground, fBackground.pixel(0, fBackground.height() - 1)));
+            p.end();
+            fBackgroundCache = QPixmap::fromImage(img);
+            ++fBackgroundBuilds;
+        } else {
+            fBackgroundCache = QPixmap::fromImage(fBackground);
+        }
+        fBackgroundCacheValid = true;
+    }
+    return fBackgroundCache;
+}
+
+QPoint TDock::TileOriginFor(const QWidget* widget) const {
+    // The dock's parent's origin in the widget's coordinates.
+    QPoint offset = pos();
+    for (const QWidget* w = widget; w && w != this; w = w->parentWidget()) offset += w->pos();
+    return -offset;
+}
+
+void TDock::PaintBackground(QPainter& painter, const QRect& clip, const QPoint& origin,
+                            const QRect* exclude) {
+    if (!HasBackground() || clip.isEmpty()) return;
+    const QPixmap& pm = BackgroundPixmap();
+    painter.save();
+    if (exclude)
+        painter.setClipRegion(QRegion(clip).subtracted(QRegion(*exclude)), Qt::IntersectClip);
+    const QPoint offset(PositiveMod(clip.x() - origin.x(), pm.width()),
+                        PositiveMod(clip.y() - origin.y(), pm.height()));
+    painter.drawTiledPixmap(clip, pm, offset);
+    painter.restore();
+}
+
+void TDock::InvalidateBackground() {
+    update();
+    for (TCustomToolWindow* bar : fVisibleList) {
+        bar->RequestDockedNCPaint();
+        bar->update();
+    }
+}
+
+void TDock::BackgroundChanged() {
+    fBackgroundCache = QPixmap();
+    fBackgroundCacheValid = false;
+    InvalidateBackground();
+}
+
+void TDock::Loaded() {
+    ArrangeBars(false);
+}
+
+void TDock::ForgetBar(const QObject* bar) {
+    Remove(fBarList, bar);
+    Remove(fVisibleList, bar);
+}
+
+void TDock::paintEvent(QPaintEvent*) {
+    GuardHandler([&] {
+        QPainter p(this);
+        const QRect all = rect();
+        const QRect client = contentsRect();
+        if (client != all) {
+            if (fBoundLines && HasVisibleBars()) {
+                const QColor shadow = Resolve(colors::clBtnShadow, this);
+                const QColor light = Resolve(colors::clBtnHighlight, this);
+                if (fBoundLines & SetBit(blTop)) p.fillRect(0, 0, width(), 1, shadow);
+                if (fBoundLines & SetBit(blLeft)) p.fillRect(0, 0, 1, height(), shadow);
+                if (fBoundLines & SetBit(blBottom)) p.fillRect(0, height() - 1, width(), 1, light);
+                if (fBoundLines & SetBit(blRight)) p.fillRect(width() - 1, 0, 1, height(), light);
+            } else {
+                p.save();
+                p.setClipRegion(QRegion(all).subtracted(QRegion(client)));
+                p.fillRect(all, Resolve(fColor, this));
+                p.restore();
+            }
+        }
+        if (HasBackground())
+            PaintBackground(p, client, TileOriginFor(this));
+        else
+            p.fillRect(client, Resolve(fColor, this));
+    });
+}
+
+void TDock::resizeEvent(QResizeEvent*) {
+    GuardHandler([&] {
+        ArrangeBars(false);
+        if (OnResize && !IsLoading(this)) OnResize(this);
+    });
+}
+
+void TDock::moveEvent(QMoveEvent*) {
+    if (HasBackground()) InvalidateBackground();
+}
+
+void TDock::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange) {
+        if (HasBackground()) BackgroundChanged();
+        else update();
+    }
+    QWidget::changeEvent(e);
+}
+
+void TDock::mousePressEvent(QMouseEvent* e) {
+    GuardHandler([&] {
+        if (OnMouseDown)
+            OnMouseDown(this, e->button(), e->modifiers(), e->position().toPoint().x(),
+                        e->position().toPoint().y());
+    });
+}
+
+void TDock::mouseMoveEvent(QMouseEvent* e) {
+    GuardHandler([&] {
+        if (OnMouseMove)
+            OnMouseMove(this, e->button(), e->modifiers(), e->position().toPoint().x(),
+                        e->position().toPoint().y());
+    });
+}
+
+void TDock::mouseReleaseEvent(QMouseEvent* e) {
+    GuardHandler([&] {
+        if (OnMouseUp)
+            OnMouseUp(this, e->button(), e->modifiers(), e->position().toPoint().x(),
+                      e->position().toPoint().y());
+    });
+}
+
+void TDock::contextMenuEvent(QContextMenuEvent* e) {
+    if (fPopupMenu) {
+        fPopupMenu->popup(e->globalPos());
+        e->accept();
+    } else {
+        QWidget::contextMenuEvent(e);
+    }
+}
+
+
+// ============================== TCustomToolWindow ==============================
+
+TCustomToolWindow::TCustomToolWindow() : QWidget(nullptr) {
+    UseApplicationHookFilters();
+    gAllBars.push_back(this);
+    RegisterHookCallback(ToolWindowHookCallback, kToolWindowCodes, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(1, 1);
+    setMaximumSize(32767, 32767);
+    GetToolWindowParams(fParams);
+}
+
+TCustomToolWindow::~TCustomToolWindow() {
+    fDestroying = true;
+    // Leave the docks and the floating list before the widget parts go.
+    if (fDockedTo) {
+        TDock* dock = fDockedTo;
+        fDockedTo = nullptr;
+        dock->ForgetBar(this);
+        if (!dock->fDestroying) dock->ArrangeBars(false);
+    }
+    if (fLastDock) {
+        fLastDock->ForgetBar(this);
+        fLastDock = nullptr;
+    }
+    Remove(gFloatingBars, this);
+    Remove(gAllBars, this);
+    UnregisterHookCallback(ToolWindowHookCallback);
+    if (fFloatingParent) {
+        TFloatingWindowParent* fp = fFloatingParent;
+        fFloatingParent = nullptr;
+        if (parentWidget() == fp) {
+            ++fInternalVisibility;
+            QWidget::setParent(nullptr);
+        }
+        delete fp;
+    }
+}
+
+const char* TCustomToolWindow::Version() const {
+    return kToolbarVersion;
+}
+
+bool TCustomToolWindow::Floating() const {
+    return fFloatingParent && parentWidget() == fFloatingParent;
+}
+
+// ---- properties ----
+
+void TCustomToolWindow::SetBorderStyle(TBorderStyle value) {
+    if (value == fBorderStyle) return;
+    fBorderStyle = value;
+    if (Docked()) CalcNCArea();
+}
+
+void TCustomToolWindow::SetCloseButton(bool value) {
+    if (value == fCloseButton) return;
+    fCloseButton = value;
+    RequestFloatingNCPaint(fpCaption | fpCloseButton);
+}
+
+void TCustomToolWindow::SetCloseButtonWhenDocked(bool value) {
+    if (value == fCloseButtonWhenDocked) return;
+    fCloseButtonWhenDocked = value;
+    if (Docked()) CalcNCArea();
+}
+
+void TCustomToolWindow::SetColor(TColor value) {
+    if (value == fColor) return;
+    fColor = value;
+    RequestDockedNCPaint();
+    update();
+}
+
+void TCustomToolWindow::SetDockedTo(TDock* value) {
+    if (value)
+        SetParent(value);
+    else
+        SetParent(RequireParentForm());
+}
+
+void TCustomToolWindow::SetDockPos(int value) {
+    if (value == fDockPos) return;
+    fDockPos = value;
+    if (fDockedTo) fDockedTo->ArrangeBars(false);
+}
+
+void TCustomToolWindow::SetDockRow(int value) {
+    if (value == fDockRow) return;
+    fDockRow = value;
+    if (fDockedTo) fDockedTo->ArrangeBars(false);
+}
+
+void TCustomToolWindow::SetDragHandleStyle(TDragHandleStyle value) {
+    if (value == fDragHandleStyle) return;
+    fDragHandleStyle = value;
+    if (Docked()) CalcNCArea();
+}
+
+void TCustomToolWindow::SetFloatingMode(TToolWindowFloatingMode value) {
+    if (value == fFloatingMode) return;
+    fFloatingMode = value;
+    ShowingChanged();
+}
+
+void TCustomToolWindow::SetFullSize(bool value) {
+    if (value == fFullSize) return;
+    fFullSize = value;
+    Arrange();
+}
+
+void TCustomToolWindow::SetLastDock(TDock* value) {
+    if (fUseLastDock && fDockedTo) value = fDockedTo;
+    if (value == fLastDock) return;
+    if (fLastDock && fLastDock != parentWidget()) fLastDock->ChangeDockList(false, this);
+    fLastDock = value;
+    if (value) {
+        fUseLastDock = true;
+        value->ChangeDockList(true, this);
+    }
+}
+
+void TCustomToolWindow::SetShowCaption(bool value) {
+    if (value == fShowCaption) return;
+    fShowCaption = value;
+    if (Floating()) CalcNCArea();
+}
+
+void TCustomToolWindow::SetUseLastDock(bool value) {
+    if (value == fUseLastDock) return;
+    fUseLastDock = value;
+    SetLastDock(value ? fDockedTo : nullptr);
+}
+
+void TCustomToolWindow::setVisible(bool visible) {
+    if (fInternalVisibility > 0) {
+        QWidget::setVisible(visible);
+        return;
+    }
+    if (visible == fVisible) {
+        UpdateVisibility();
+        return;
+    }
+    fVisible = visible;
+    if (fDockedTo) fDockedTo->ChangeVisibleList(this, false);
+    UpdateVisibility();
+    if (OnVisibleChanged) OnVisibleChanged(this);
+}
+
+void TCustomToolWindow::SetBounds(const QRect& bounds) {
+    const bool sizeChanged = bounds.size() != size();
+    if (fUpdatingBounds == 0 && sizeChanged) SizeChanging(bounds.width(), bounds.height());
+    setGeometry(bounds);
+    if (Floating() && fUpdatingBounds == 0 && !IsLoading(this)) {
+        fFloatingPos = bounds.topLeft();
+        fFloatingPosKnown = true;
+    }
+    if (sizeChanged && fDockedTo) fDockedTo->ArrangeBars(false);
+}
+
+// ---- default virtuals ----
+
+void TCustomToolWindow::SizeChanging(int, int) {}
+bool TCustomToolWindow::ChildIsTransparent(QWidget*) {
+    return false;
+}
+void TCustomToolWindow::DockChangingHidden(TDock* newDock) {
+    if (!fDestroying && OnDockChangingHidden) OnDockChangingHidden(this, newDock);
+}
+void TCustomToolWindow::DoMoved() {
+    if (OnMove) OnMove(this);
+}
+void TCustomToolWindow::GetToolWindowParams(TToolWindowParams& params) {
+    params = TToolWindowParams{};
+}
+void TCustomToolWindow::InitializeOrdering() {}
+void TCustomToolWindow::SizingBegin(int) {}
+void TCustomToolWindow::SizingEnd(bool) {}
+void TCustomToolWindow::SizingTrack(QRect&, const QRect&) {}
+
+// ---- reparenting ----
+
+void TCustomToolWindow::SetParent(QWidget* newParent) {
+    TDock* newDock = qobject_cast<TDock*>(newParent);
+    if (newParent && !newDock && !IsForm(newParent))
+        throw EInvalidOperation(STBToolwinParentNotAllowed);
+
+    // A form: float over it, through its own hidden parent.
+    TFloatingWindowParent* const previousFloatingParent = fFloatingParent;
+    TFloatingWindowParent* created = nullptr;
+    if (newParent && !newDock) {
+        if (!fFloatingParent || fFloatingParent->ParentForm() != newParent) {
+            created = new TFloatingWindowParent(newParent);
+            fFloatingParent = created;
+        }
+        newParent = fFloatingParent;
+    }
+    // A floating parent made here that the bar never moved into goes again.
+    auto dropCreated = [&] {
+        if (created && parentWidget() != created) {
+            fFloatingParent = previousFloatingParent;
+            delete created;
+        }
+    };
+
+    if (newParent == parentWidget()) {
+        fDockedTo = newDock;
+        UpdateFloatingList();
+        return;
+    }
+
+    if (!fFloatingPosKnown && newParent && !newDock) {
+        // First float: where the bar is now on screen, else at the form's corner.
+        const QWidget* form = fFloatingParent->ParentForm();
+        fFloatingPos = parentWidget() ? mapToGlobal(QPoint(0, 0)) : form->mapToGlobal(QPoint(0, 0));
+    }
+
+    try {
+        if (!fDestroying && newParent) {
+            if (OnDockChanging) OnDockChanging(this);
+            if (OnDockChangingEx) OnDockChangingEx(this, newDock);
+            if (OnRecreating) OnRecreating(this);
+        }
+    } catch (...) {
+        dropCreated();
+        throw;
+    }
+
+    ++fHidden;
+    ++fDisableMoved;
+    TDock* const oldDock = qobject_cast<TDock*>(parentWidget());
+    QWidget* const oldParent = parentWidget();
+    bool oldOpen = false, newOpen = false, boundsOpen = false, controlsOpen = false;
+    try {
+        UpdateVisibility();
+        if (oldDock) {
+            oldDock->BeginArrange();
+            oldOpen = true;
+        }
+        if (newDock) {
+            newDock->BeginArrange();
+            newOpen = true;
+        }
+        ++fUpdatingBounds;
+        boundsOpen = true;
+
+        if (newParent) {
+            DockChangingHidden(newDock);
+            if (fLastOrientationKnown) ArrangeControlsAndSize(fLastOrientation, newDock, false);
+        }
+        fArrangeNeeded = true;
+        BeginArrangeControls();
+        controlsOpen = true;
+
+        if (oldDock) {
+            if (!fUseLastDock) oldDock->ChangeDockList(false, this);
+            oldDock->ChangeVisibleList(this, true);
+        }
+
+        Reparent(newParent);
+        fDockedTo = newDock;
+        CalcNCArea();
+
+        if (auto* old = qobject_cast<TFloatingWindowParent*>(oldParent); old && old != newParent) {
+            if (fFloatingParent == old) fFloatingParent = nullptr;
+            delete old;
+        }
+
+        if (newDock) {
+            if (fUseLastDock) {
+                SetLastDock(newDock);
+                newDock->ChangeVisibleList(this, false);
+            } else {
+                newDock->ChangeDockList(true, this);
+            }
+        }
+        UpdateFloatingList();
+
+        controlsOpen = false;
+        EndArrangeControls();
+        if (newParent) {
+            fLastOrientation = newDock ? newDock->Orientation() : doNone;
+            fLastOrientationKnown = true;
+        }
+        boundsOpen = false;
+        --fUpdatingBounds;
+        newOpen = false;
+        if (newDock) newDock->EndArrange();
+        oldOpen = false;
+        if (oldDock) oldDock->EndArrange();
+    } catch (...) {
+        // Close every bracket opened above, so the docks and the bar keep working.
+        auto quietly = [](const std::function<void()>& f) {
+            try {
+                f();
+            } catch (...) {
+            }
+        };
+        if (controlsOpen) quietly([&] { EndArrangeControls(); });
+        if (boundsOpen) --fUpdatingBounds;
+        if (newOpen) quietly([&] { newDock->EndArrange(); });
+        if (oldOpen) quietly([&] { oldDock->EndArrange(); });
+        dropCreated();
+        --fDisableMoved;
+        --fHidden;
+        quietly([&] { UpdateVisibility(); });
+        throw;
+    }
+
+    --fDisableMoved;
+    --fHidden;
+    UpdateVisibility();
+    if (parentWidget()) Moved();
+    if (!fDestroying && newParent) {
+        if (OnRecreated) OnRecreated(this);
+        if (OnDockChanged) OnDockChanged(this);
+    }
+}
+
+void TCustomToolWindow::Reparent(QWidget* newParent) {
+    ++fInternalVisibility;
+    struct Done {
+        int& n;
+        ~Done() { --n; }
+    } done{fInternalVisibility};
+    if (qobject_cast<TDock*>(newParent)) {
+        QWidget::setParent(newParent, Qt::Widget);
+    } else if (newParent) {
+        QWidget::setParent(newParent, Qt::Tool | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+    } else {
+        QWidget::setParent(nullptr);
+    }
+    // Qt shows a reparented widget hidden; the Visible property decides again.
+    QWidget::setVisible(false);
+}
+
+void TCustomToolWindow::UpdateFloatingList() {
+    if (Floating()) {
+        if (!Contains(gFloatingBars, this)) gFloatingBars.push_back(this);
+        ++fUpdatingBounds;
+        setGeometry(QRect(fFloatingPos, size()));
+        --fUpdatingBounds;
+    } else {
+        Remove(gFloatingBars, this);
+    }
+}
+
+void TCustomToolWindow::DockGone(TDock* dock) {
+    if (fDefaultDock == dock) fDefaultDock = nullptr;
+    if (fLastDock == dock) fLastDock = nullptr;
+    if (fDockedTo == dock) {
+        // Docked bars are deleted by the dock right after this.
+        fDockedTo = nullptr;
+    }
+    dock->ForgetBar(this);
+}
+
+void TCustomToolWindow::FloatingParentGone(TFloatingWindowParent* parent) {
+    if (fFloatingParent == parent) fFloatingParent = nullptr;
+    Remove(gFloatingBars, this);
+}
+
+// ---- layout ----
+
+void TCustomToolWindow::Arrange() {
+    ArrangeControlsAndSize(fDockedTo ? fDockedTo->Orientation() : doNone, fDockedTo, true);
+}
+
+void TCustomToolWindow::ArrangeControlsAndSize(TDockOrientation previous, TDock* targetDock,
+                                               bool resize) {
+    if (fArrangeControlsDisable > 0 || fDestroying || !parentWidget() || IsLoading(this)) {
+        fArrangeNeeded = true;
+        return;
+    }
+    fArrangeNeeded = false;
+    ++fArrangeControlsDisable;
+    struct Done {
+        int& n;
+        ~Done() { --n; }
+    } done{fArrangeControlsDisable};
+    QSize client = ArrangeControls(true, previous, targetDock);
+    if (!resize) return;
+    if (fDockedTo) {
+        const bool vertical = fDockedTo->IsVertical();
+        const int thickness = CurrentRowThickness();
+        if (vertical)
+            client.setWidth(std::max(client.width(), thickness));
+        else
+            client.setHeight(std::max(client.height(), thickness));
+        // Stretching needs the dock's length: a floating bar has none.
+        if (fFullSize) {
+            const int along = vertical ? fDockedTo->height() - fDockedTo->NonClientHeight() -
+                                             NonClientHeight()
+                                       : fDockedTo->width() - fDockedTo->NonClientWidth() -
+                                             NonClientWidth();
+            if (vertical)
+                client.setHeight(along);
+            else
+                client.setWidth(along);
+        }
+    }
+    const QSize outer(NonClientWidth() + client.width(), NonClientHeight() + client.height());
+    if (outer != size()) {
+        ++fUpdatingBounds;
+        struct Bounds {
+            int& n;
+            ~Bounds() { --n; }
+        } b{fUpdatingBounds};
+        SetBounds(QRect(pos(), outer));
+    }
+}
+
+int TCustomToolWindow::CurrentRowThickness() {
+    if (fDockedTo) {
+        fDockedTo->BuildRowSizes();
+        return fDockedTo->RowSize(fDockRow, this);
+    }
+    return RowThickness(doNone);
+}
+
+void TCustomToolWindow::BeginArrangeControls() {
+    ++fArrangeControlsDisable;
+}
+
+void TCustomToolWindow::EndArrangeControls() {
+    if (fArrangeControlsDisable <= 0) return;
+    if (--fArrangeControlsDisable == 0 && fArrangeNeeded) Arrange();
+}
+
+void TCustomToolWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
+    if (!Floating()) return;
+    const QRect r = geometry();
+    const QRect moved = MoveRectOnScreen(r, WorkAreaOfRect(r), onlyIfFullyOffscreen);
+    if (moved != r) SetBounds(moved);
+}
+
+void TCustomToolWindow::Loaded() {
+    if (Floating()) {
+        // Bounds given while the form was built are relative to the form.
+        if (QWidget* form = ToolWindowParentForm()) {
+            const QRect r(form->mapToGlobal(geometry().topLeft()), size());
+            SetBounds(r);
+        }
+        MoveOnScreen(false);
+    }
+    InitializeOrdering();
+    Arrange();
+}
+
+// ---- frame ----
+
+TDragHandleInfo TCustomToolWindow::DragHandle() const {
+    return DragHandleInfo(fCloseButtonWhenDocked, fDragHandleStyle);
+}
+
+TInsets TCustomToolWindow::DockedNCAreaSize(bool vertical) const {
+    return DockedNCInsets(vertical, true, DragHandle());
+}
+
+TInsets TCustomToolWindow::FloatingNCAreaSize() const {
+    return FloatingNCInsets(FloatingFrameSize(), SmallCaptionHeight(), fShowCaption);
+}
+
+QSize TCustomToolWindow::AddDockedNCSize(QSize clientSize, bool vertical) const {
+    const TInsets in = DockedNCAreaSize(vertical);
+    return {clientSize.width() + in.Width(), clientSize.height() + in.Height()};
+}
+
+QSize TCustomToolWindow::AddFloatingNCSize(QSize clientSize) const {
+    const TInsets in = FloatingNCAreaSize();
+    return {clientSize.width() + in.Width(), clientSize.height() + in.Height()};
+}
+
+void TCustomToolWindow::CalcNCArea() {
+    TInsets in;
+    if (fDockedTo)
+        in = DockedNCInsets(fDockedTo->IsVertical(), fDockedTo->AllowDrag(), DragHandle());
+    else if (Floating())
+        in = FloatingNCAreaSize();
+    update();
+    if (in == fInsets) return;
+    fInsets = in;
+    setContentsMargins(in.Left, in.Top, in.Right, in.Bottom);
+    Arrange();
+}
+
+void TCustomToolWindow::RequestDockedNCPaint() {
+    if (!fDockedTo || !isVisible()) return;
+    update(QRegion(rect()).subtracted(QRegion(contentsRect())));
+}
+
+void TCustomToolWindow::RequestFloatingNCPaint(std::uint8_t parts) {
+    if (!Floating() || !isVisible() || parts == 0) return;
+    update(QRegion(rect()).subtracted(QRegion(contentsRect())));
+}
+
+void TCustomToolWindow::PaintNonClient(QPainter& painter, std::uint8_t) {
+    const QRegion band = QRegion(rect()).subtracted(QRegion(contentsRect()));
+    if (band.isEmpty()) return;
+    painter.save();
+    painter.setClipRegion(band, Qt::IntersectClip);
+    if (fDockedTo && fDockedTo->HasBackground() && fDockedTo->BackgroundOnToolbars())
+        fDockedTo->PaintBackground(painter, rect(), fDockedTo->TileOriginFor(this));
+    else
+        painter.fillRect(rect(), Resolve(fDockedTo ? fColor : colors::clBtnFace, this));
+    painter.restore();
+}
+
+void TCustomToolWindow::PaintClientBackground(QPainter& painter) {
+    const QRect client = contentsRect();
+    if (fDockedTo && fDockedTo->HasBackground() && fDockedTo->BackgroundOnToolbars())
+        fDockedTo->PaintBackground(painter, client, fDockedTo->TileOriginFor(this));
+    else
+        painter.fillRect(client, Resolve(fColor, this));
+}
+
+// ---- visibility ----
+
+QWidget* TCustomToolWindow::ToolWindowParentForm() const {
+    QWidget* p = parentWidget();
+    if (!p) return nullptr;
+    if (auto* fp = qobject_cast<TFloatingWindowParent*>(p)) return fp->ParentForm();
+    return p->window();
+}
+
+QWidget* TCustomToolWindow::RequireParentForm() const {
+    QWidget* form = ToolWindowParentForm();
+    if (!form) {
+        const std::string pattern = SParentRequired;
+        const std::string name = objectName().toLocal8Bit().toStdString();
+        const auto at = pattern.find("%s");
+        throw EInvalidOperation(pattern.substr(0, at) + name + pattern.substr(at + 2));
+    }
+    return form;
+}
+
+bool TCustomToolWindow::ShouldBeVisible() const {
+    if (!fVisible || fHidden > 0 || !parentWidget()) return false;
+    if (!Floating()) return true;
+    if (fFloatingMode == fmOnTopOfParentForm) {
+        const QWidget* form = ToolWindowParentForm();
+        if (!form || !form->isVisible() || form->isMinimized()) return false;
+    }
+    if (fHideWhenInactive && !AppHasActiveWindow()) return false;
+    return true;
+}
+
+void TCustomToolWindow::UpdateVisibility() {
+    const bool inactive = Floating() && !fHideWhenInactive && !AppHasActiveWindow();
+    if (inactive != fInactiveCaption) {
+        fInactiveCaption = inactive;
+        RequestFloatingNCPaint(fpCaption);
+    }
+    if (ShouldBeVisible() != !isHidden()) ShowingChanged();
+}
+
+void TCustomToolWindow::ApplyShown(bool shown) {
+    ++fInternalVisibility;
+    QWidget::setVisible(shown);
+    --fInternalVisibility;
+}
+
+namespace {
+
+QWidget* FindActivationCandidate(const QWidget* except) {
+    QWidget* topmost = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == except || !w->isVisible() || !w->isEnabled()) continue;
+        if (qobject_cast<TCustomToolWindow*>(w)) continue;
+        const bool onTop = w->windowHandle() &&
+                           (w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        if (!onTop) return w;
+        if (!topmost) topmost = w;
+    }
+    return topmost;
+}
+
+} // namespace
+
+void TCustomToolWindow::ShowingChanged() {
+    const bool v = ShouldBeVisible();
+    if (Floating()) {
+        if (v) {
+            create();
+            if (QWindow* win = windowHandle()) {
+                QWidget* form = ToolWindowParentForm();
+                if (fFloatingMode == fmOnTopOfAllForms)
+                    win->setTransientParent(nullptr);
+                else if (form && form->windowHandle())
+                    win->setTransientParent(form->windowHandle());
+            }
+            UpdateTopmost();
+        }
+        fFloatingParent->SetShouldShow(v);
+    }
+    const bool wasActive = !v && isActiveWindow() && isWindow();
+    ApplyShown(v);
+    if (Floating() && v) {
+        // The transient hint is set again once the window exists on the platform.
+        if (QWindow* win = windowHandle(); win && fFloatingMode == fmOnTopOfAllForms)
+            win->setTransientParent(nullptr);
+    }
+    if (wasActive)
+        if (QWidget* c = FindActivationCandidate(this)) c->activateWindow();
+}
+
+void TCustomToolWindow::UpdateTopmost() {
+    if (!Floating()) return;
+    QWindow* win = windowHandle();
+    if (!win) return;
+    bool wanted;
+    if (fFloatingMode == fmOnTopOfAllForms) {
+        wanted = isEnabled();
+    } else {
+        const QWidget* form = ToolWindowParentForm();
+        wanted = form && form->windowHandle() &&
+                 (form->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    }
+    const Qt::WindowFlags flags = win->flags();
+    if (wanted != bool(flags & Qt::WindowStaysOnTopHint))
+        win->setFlags(flags ^ Qt::WindowStaysOnTopHint);
+    fTopmost = wanted;
+}
+
+void TCustomToolWindow::Moved() {
+    if (!IsLoading(this) && fDisableMoved == 0) DoMoved();
+}
+
+// ---- event handlers ----
+
+void TCustomToolWindow::paintEvent(QPaintEvent*) {
+    GuardHandler([&] {
+        QPainter p(this);
+        PaintNonClient(p, fpAll);
+        PaintClientBackground(p);
+    });
+}
+
+void TCustomToolWindow::moveEvent(QMoveEvent*) {
+    GuardHandler([&] {
+        fMoved = true;
+        if (fDockedTo && fDockedTo->HasBackground()) {
+            RequestDockedNCPaint();
+            update();
+        }
+        if (Floating() && fUpdatingBounds == 0 && !IsLoading(this)) {
+            fFloatingPos = pos();
+            fFloatingPosKnown = true;
+        }
+        Moved();
+    });
+}
+
+void TCustomToolWindow::resizeEvent(QResizeEvent*) {
+    GuardHandler([&] {
+        if (fDockedTo && fUpdatingBounds == 0) fDockedTo->ArrangeBars(false);
+        if (OnResize && !IsLoading(this)) OnResize(this);
+    });
+}
+
+void TCustomToolWindow::changeEvent(QEvent* e) {
+    GuardHandler([&] {
+        switch (e->type()) {
+        case QEvent::EnabledChange:
+            if (fFloatingMode == fmOnTopOfAllForms) UpdateTopmost();
+            break;
+        case QEvent::PaletteChange:
+            RequestDockedNCPaint();
+            update();
+            break;
+        case QEvent::WindowTitleChange:
+            RequestFloatingNCPaint(fpCaption);
+            break;
+        default:
+            break;
+        }
+    });
+    QWidget::changeEvent(e);
+}
+
+void TCustomToolWindow::closeEvent(QCloseEvent* e) {
+    // The bar does not close itself: the request goes to its form.
+    e->ignore();
+    if (fClosing) return;
+    fClosing = true;
+    GuardHandler([&] {
+        if (QWidget* form = ToolWindowParentForm()) form->close();
+    });
+    fClosing = false;
+}
+
+void TCustomToolWindow::keyPressEvent(QKeyEvent* e) {
+    if (Floating() && fFloatingParent && fFloatingParent->DialogKey(e->key(), e->modifiers())) {
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void TCustomToolWindow::mousePressEvent(QMouseEvent* e) {
+    GuardHandler([&] {
+        if (!Floating()) return;
+        raise();
+        QWidget* form = ToolWindowParentForm();
+        if (fFloatingMode == fmOnTopOfParentForm && fActivateParent && form &&
+            QApplication::activeWindow() != this)
+            form->activateWindow();
+    });
+    QWidget::mousePressEvent(e);
+}
+
+// ---- hooks ----
+
+void ToolWindowHookCallback(THookCode code, const THookPayload& payload) {
+    // Bars may float, dock or die from inside UpdateVisibility's handlers: walk a copy.
+    std::vector<QPointer<TCustomToolWindow>> bars(gFloatingBars.begin(), gFloatingBars.end());
+    switch (code) {
+    case hcActivateAppSent:
+        for (auto& bar : bars)
+            if (bar) bar->UpdateVisibility();
+        break;
+    case hcWindowPosChangedSent: {
+        if (!(payload.PosFlags & (wpShown | wpHidden | wpStateChanged))) break;
+        auto* h = qobject_cast<QWidget*>(payload.Window);
+        if (!h) break;
+        for (auto& bar : bars) {
+            if (!bar || bar->FloatingMode() != fmOnTopOfParentForm) continue;
+            const QWidget* form = bar->ToolWindowParentForm();
+            if (form && (form == h || h->isAncestorOf(form))) bar->UpdateVisibility();
+        }
+        break;
+    }
+    case hcBeforeDestroy:
+        for (auto& bar : bars) {
+            if (!bar || !bar->windowHandle()) continue;
+            QWindow* win = bar->windowHandle();
+            if (static_cast<QObject*>(win->transientParent()) != payload.Surface) continue;
+            QWindow* owner = nullptr;
+            if (QWidget* p = bar->parentWidget())
+                if (QWidget* top = p->window(); top && top->windowHandle() &&
+                                               static_cast<QObject*>(top->windowHandle()) !=
+                                                   payload.Surface)
+                    owner = top->windowHandle();
+            win->setTransientParent(owner);
+        }
+        break;
+    case hcMouseMovePosted:
+        break;
+    }
+}
+
+// ============================ TFloatingWindowParent ============================
+
+TFloatingWindowParent::TFloatingWindowParent(QWidget* form) : QWidget(form), fParentForm(form) {
+    setObjectName(QStringLiteral("DockFloatingParent_%1")
+                      .arg(reinterpret_cast<quintptr>(this), int(sizeof(void*) * 2), 16,
+                           QLatin1Char('0')));
+    setGeometry(0, 0, 0, 0);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    QWidget::setVisible(false);
+}
+
+TFloatingWindowParent::~TFloatingWindowParent() {
+    // Its bars die with it (they are its children) and must not free it again.
+    for (TCustomToolWindow* bar :
+         findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly))
+        bar->FloatingParentGone(this);
+}
+
+bool TFloatingWindowParent::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (key != Qt::Key_Escape || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier |
+                                               Qt::AltModifier)))
+        return false;
+    if (!fParentForm) return false;
+    fParentForm->activateWindow();
+    fParentForm->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+} // namespace fprn::toolbars

@@ -1,0 +1,444 @@
+#pragma once
+// Docks and tool windows on Qt.
+//
+// TDock is a child of a form aligned to one of its edges. It holds tool windows in rows, keeps
+// them from overlapping, takes the thickness of its rows (a fixed height or width, so a box
+// layout of the form places it; in a form without a layout it resizes itself keeping its edge),
+// paints an optional tiled background that its bars may share, and one-pixel bound lines in its
+// contents margins.
+//
+// TCustomToolWindow is the base of every bar: docked, it is a child of a dock; floating, a
+// frameless tool window whose parent is its TFloatingWindowParent, a hidden zero-size child of
+// the form, so the form is its transient parent and takes it along. Its frame is its contents
+// margins. Descendants lay out their controls through the virtuals (RowThickness,
+// MinimumClientSize, ArrangeControls) and hooks below.
+//
+// Conventions:
+// - Events are public std::function members; an empty one is unassigned.
+// - Setters that refuse throw EInvalidOperation and change nothing. No exception leaves a Qt
+//   event handler: handlers report through ShowToolbarError.
+// - Bars are reparented only through SetParent / SetDockedTo (QWidget::setParent bypasses the
+//   docks). The Visible property (setVisible, show, hide) is the bar's own wish; whether its
+//   window is shown also depends on its dock, form and the application (ShouldBeVisible).
+// - Arrangement uses the Visible property, never isVisible(), which is false until the form
+//   shows.
+#include "dockcommon.h"
+#include "dockconsts.h"
+#include "dockmodel.h"
+#include "tcolor.h"
+
+#include <QImage>
+#include <QMenu>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+
+
+namespace fprn::toolbars {
+
+using colors::TColor;
+
+class TDock;
+class TCustomToolWindow;
+class TFloatingWindowParent;
+
+enum TDockBoundLine : std::uint8_t { blTop, blBottom, blLeft, blRight };
+// Sets, bit n for value n.
+using TDockBoundLines = std::uint8_t;
+using TDockableTo = std::uint8_t;
+inline constexpr std::uint8_t SetBit(unsigned v) {
+    return static_cast<std::uint8_t>(1u << v);
+}
+inline constexpr TDockableTo kAllDockPositions =
+    SetBit(dpTop) | SetBit(dpBottom) | SetBit(dpLeft) | SetBit(dpRight);
+
+enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
+enum TToolWindowDockMode : std::uint8_t {
+    dmCanFloat,
+    dmCannotFloat,
+    dmCannotFloatOrChangeDocks
+};
+enum TToolWindowFloatingMode : std::uint8_t { fmOnTopOfParentForm, fmOnTopOfAllForms };
+
+// Floating frame parts for repaint requests.
+enum TFrameParts : std::uint8_t { fpFrame = 1, fpCaption = 2, fpCloseButton = 4, fpAll = 7 };
+
+// Mouse events of a dock: button, modifiers, position in the dock.
+using TDockMouseEvent = std::function<void(TDock* Sender, Qt::MouseButton Button,
+                                           Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TInsertRemoveEvent =
+    std::function<void(TDock* Sender, bool Inserting, TCustomToolWindow* Bar)>;
+using TRequestDockEvent =
+    std::function<void(TDock* Sender, TCustomToolWindow* Bar, bool& Accept)>;
+using TDockNotifyEvent = std::function<void(TDock* Sender)>;
+
+using TToolWindowNotifyEvent = std::function<void(TCustomToolWindow* Sender)>;
+using TCloseQueryEvent = std::function<void(TCustomToolWindow* Sender, bool& CanClose)>;
+using TDockChangingExEvent = std::function<void(TCustomToolWindow* Sender, TDock* DockingTo)>;
+
+// The dock position of the tool window holding `control` (its parent chain up to the first tool
+// window): that dock's Position, or kNotDocked when it floats or there is none.
+int DockPositionOfControl(const QWidget* control);
+
+class TDock : public QWidget {
+    Q_OBJECT
+public:
+    explicit TDock(QWidget* parent = nullptr);
+    ~TDock() override;
+
+    // Refuses a tool window or another dock as the parent.
+    void SetParent(QWidget* newParent);
+
+    // ---- properties ----
+    bool AllowDrag() const { return fAllowDrag; }
+    void SetAllowDrag(bool value);
+    const QImage& Background() const { return fBackground; }
+    void SetBackground(const QImage& value);
+    bool BackgroundOnToolbars() const { return fBackgroundOnToolbars; }
+    void SetBackgroundOnToolbars(bool value);
+    bool BackgroundTransparent() const { return fBackgroundTransparent; }
+    void SetBackgroundTransparent(bool value);
+    TDockBoundLines BoundLines() const { return fBoundLines; }
+    void SetBoundLines(TDockBoundLines value);
+    TColor Color() const { return fColor; }
+    void SetColor(TColor value);
+    bool FixAlign() const { return fFixAlign; }
+    void SetFixAlign(bool value);
+    bool LimitToOneRow() const { return fLimitToOneRow; }
+    void SetLimitToOneRow(bool value) { fLimitToOneRow = value; }
+    QMenu* PopupMenu() const { return fPopupMenu; }
+    void SetPopupMenu(QMenu* value) { fPopupMenu = value; }
+    TDockPosition Position() const { return fPosition; }
+    // Throws when the dock already holds controls and the value differs.
+    void SetPosition(TDockPosition value);
+    const char* Version() const;
+    void SetVersion(const char*) {}
+
+    bool IsVertical() const { return OrientationOf(fPosition) == doVertical; }
+    TDockOrientation Orientation() const { return OrientationOf(fPosition); }
+    // Bound lines across (height) and along (width) the dock's contents.
+    int NonClientWidth() const;
+    int NonClientHeight() const;
+
+    // ---- events ----
+    TInsertRemoveEvent OnInsertRemoveBar;
+    TDockMouseEvent OnMouseDown;
+    TDockMouseEvent OnMouseMove;
+    TDockMouseEvent OnMouseUp;
+    TRequestDockEvent OnRequestDock;
+    TDockNotifyEvent OnResize;
+
+    // ---- operations of the tool windows ----
+    void BeginArrange();
+    // An end without a begin is ignored.
+    void EndArrange();
+    void ArrangeBars(bool clipPositions);
+    void ChangeDockList(bool insert, TCustomToolWindow* bar);
+    void ChangeVisibleList(TCustomToolWindow* bar, bool forceRemove);
+    bool IsBarVisibleIn(const TCustomToolWindow* bar) const;
+    bool HasVisibleBars() const;
+    int HighestRow() const;
+    int RowSize(int row, TCustomToolWindow* bar) const;
+    void BuildRowSizes();
+    int RowAtPosition(int pos, bool& insert) const;
+    int RowAtPixel(int pixel) const;
+    int BarsInRow(int row, const TCustomToolWindow* except) const;
+    void InsertRow(int row);
+    bool HasBackground() const;
+    // Tiles the background over `clip` with the tile origin at `origin` (painter coordinates).
+    void PaintBackground(QPainter& painter, const QRect& clip, const QPoint& origin,
+                         const QRect* exclude = nullptr);
+    void InvalidateBackground();
+    void BackgroundChanged();
+    // Where the dock's parent's client origin lies in `widget`'s coordinates (the tile origin).
+    QPoint TileOriginFor(const QWidget* widget) const;
+
+    const std::vector<TCustomToolWindow*>& BarList() const { return fBarList; }
+    const std::vector<TCustomToolWindow*>& VisibleBars() const { return fVisibleList; }
+    const std::vector<int>& RowSizes() const { return fRowSizes; }
+
+    void Loaded();
+    // Arrangements run and transparent backgrounds built so far (for tests and benchmarks).
+    int ArrangeCount() const { return fArrangeCount; }
+    int BackgroundBuildCount() const { return fBackgroundBuilds; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    friend class TCustomToolWindow;
+    void ApplyPositionPolicy();
+    void ApplyThickness(int thickness);
+    bool InLayout() const;
+    const QPixmap& BackgroundPixmap();
+    // A bar going away or being destroyed leaves both lists, without events.
+    void ForgetBar(const QObject* bar);
+
+    bool fAllowDrag = true;
+    bool fBackgroundOnToolbars = true;
+    bool fBackgroundTransparent = false;
+    bool fFixAlign = false;
+    bool fLimitToOneRow = false;
+    TDockBoundLines fBoundLines = 0;
+    TColor fColor = colors::clBtnFace;
+    TDockPosition fPosition = dpTop;
+    QPointer<QMenu> fPopupMenu;
+    QImage fBackground;
+    QPixmap fBackgroundCache;
+    bool fBackgroundCacheValid = false;
+
+    std::vector<TCustomToolWindow*> fBarList;
+    std::vector<TCustomToolWindow*> fVisibleList;
+    std::vector<int> fRowSizes;
+    int fArrangeDisable = 0;
+    bool fArrangeNeeded = false;
+    bool fClipPositions = false;
+    bool fDestroying = false;
+    int fArrangeCount = 0;
+    int fBackgroundBuilds = 0;
+};
+
+// The tool window parameters a descendant answers once, at construction; the behaviour built
+// here is that of the false values.
+struct TToolWindowParams {
+    bool UseBaseAlign = false;
+    bool EightZoneSizing = false;
+    bool ConfineCursorWhileSizing = false;
+};
+
+class TCustomToolWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Parent it afterwards with SetParent or SetDockedTo (the layout virtuals cannot run from a
+    // constructor).
+    TCustomToolWindow();
+    ~TCustomToolWindow() override;
+
+    // A TDock docks the bar, a form floats it over that form, nullptr detaches it. Anything else
+    // is refused. Event handlers may throw: every bracket opened is closed before the error
+    // passes on.
+    void SetParent(QWidget* newParent);
+
+    // ---- properties ----
+    bool ActivateParent() const { return fActivateParent; }
+    void SetActivateParent(bool value) { fActivateParent = value; }
+    TBorderStyle BorderStyle() const { return fBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    bool CloseButton() const { return fCloseButton; }
+    void SetCloseButton(bool value);
+    bool CloseButtonWhenDocked() const { return fCloseButtonWhenDocked; }
+    void SetCloseButtonWhenDocked(bool value);
+    TColor Color() const { return fColor; }
+    void SetColor(TColor value);
+    TDock* DefaultDock() const { return fDefaultDock; }
+    void SetDefaultDock(TDock* value) { fDefaultDock = value; }
+    TDockableTo DockableTo() const { return fDockableTo; }
+    void SetDockableTo(TDockableTo value) { fDockableTo = value; }
+    TDock* DockedTo() const { return fDockedTo; }
+    // A dock docks the bar there; nullptr floats it over its form.
+    void SetDockedTo(TDock* value);
+    TToolWindowDockMode DockMode() const { return fDockMode; }
+    void SetDockMode(TToolWindowDockMode value) { fDockMode = value; }
+    int DockPos() const { return fDockPos; }
+    void SetDockPos(int value);
+    int DockRow() const { return fDockRow; }
+    void SetDockRow(int value);
+    TDragHandleStyle DragHandleStyle() const { return fDragHandleStyle; }
+    void SetDragHandleStyle(TDragHandleStyle value);
+    TToolWindowFloatingMode FloatingMode() const { return fFloatingMode; }
+    void SetFloatingMode(TToolWindowFloatingMode value);
+    bool FullSize() const { return fFullSize; }
+    void SetFullSize(bool value);
+    bool HideWhenInactive() const { return fHideWhenInactive; }
+    void SetHideWhenInactive(bool value) { fHideWhenInactive = value; }
+    TDock* LastDock() const { return fLastDock; }
+    void SetLastDock(TDock* value);
+    bool ShowCaption() const { return fShowCaption; }
+    void SetShowCaption(bool value);
+    bool UseLastDock() const { return fUseLastDock; }
+    void SetUseLastDock(bool value);
+    const char* Version() const;
+    void SetVersion(const char*) {}
+    bool Visible() const { return fVisible; }
+    void setVisible(bool visible) override;
+
+    bool Docked() const { return fDockedTo != nullptr; }
+    bool Floating() const;
+    TFloatingWindowParent* FloatingParent() const { return fFloatingParent; }
+    // Screen position of the floating bar, kept while docked.
+    QPoint FloatingPosition() const { return fFloatingPos; }
+    bool InactiveCaption() const { return fInactiveCaption; }
+    const TToolWindowParams& ToolWindowParams() const { return fParams; }
+
+    // Bounds through the bar's rules (SizeChanging first, floating position recorded).
+    void SetBounds(const QRect& bounds);
+
+    // ---- events ----
+    TToolWindowNotifyEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TToolWindowNotifyEvent OnDockChanged;
+    TToolWindowNotifyEvent OnDockChanging;
+    TDockChangingExEvent OnDockChangingEx;
+    TDockChangingExEvent OnDockChangingHidden;
+    TToolWindowNotifyEvent OnMove;
+    TToolWindowNotifyEvent OnRecreated;
+    TToolWindowNotifyEvent OnRecreating;
+    TToolWindowNotifyEvent OnResize;
+    TToolWindowNotifyEvent OnVisibleChanged;
+
+    // ---- layout virtuals for descendants ----
+    // The bar's client thickness across a row of a dock of that orientation.
+    virtual int RowThickness(TDockOrientation orientation) = 0;
+    virtual QSize MinimumClientSize() = 0;
+    // Lays out the child controls for the target dock (nullptr: floating) and answers the client
+    // size this needs; moves controls only when canMove.
+    virtual QSize ArrangeControls(bool canMove, TDockOrientation previous, TDock* target) = 0;
+    virtual void SizeChanging(int newWidth, int newHeight);
+
+    // ---- hooks ----
+    virtual bool ChildIsTransparent(QWidget* control);
+    virtual void DockChangingHidden(TDock* newDock);
+    virtual void DoMoved();
+    virtual void GetToolWindowParams(TToolWindowParams& params);
+    virtual void InitializeOrdering();
+    virtual void SizingBegin(int sizeHandle);
+    virtual void SizingEnd(bool accepted);
+    virtual void SizingTrack(QRect& rect, const QRect& startRect);
+
+    // ---- operations ----
+    void Arrange();
+    void ArrangeControlsAndSize(TDockOrientation previous, TDock* targetDock, bool resize);
+    int CurrentRowThickness();
+    void BeginArrangeControls();
+    // An end without a begin is ignored.
+    void EndArrangeControls();
+    void MoveOnScreen(bool onlyIfFullyOffscreen);
+    bool ShouldBeVisible() const;
+    void UpdateVisibility();
+    void UpdateTopmost();
+    QWidget* ToolWindowParentForm() const;
+    // Throws "Control '%s' has no parent window" (the object name) without a form.
+    QWidget* RequireParentForm() const;
+    void Loaded();
+
+    // ---- frame ----
+    // Docked insets always include the handle; the frame in use follows the dock's AllowDrag.
+    TInsets DockedNCAreaSize(bool vertical) const;
+    TInsets FloatingNCAreaSize() const;
+    QSize AddDockedNCSize(QSize clientSize, bool vertical) const;
+    QSize AddFloatingNCSize(QSize clientSize) const;
+    TInsets NCInsets() const { return fInsets; }
+    int NonClientWidth() const { return fInsets.Width(); }
+    int NonClientHeight() const { return fInsets.Height(); }
+    TDragHandleInfo DragHandle() const;
+    // Recomputes the frame (contents margins) and rearranges when it changed.
+    void CalcNCArea();
+    void RequestDockedNCPaint();
+    void RequestFloatingNCPaint(std::uint8_t parts);
+
+protected:
+    // Paints the frame band (outside contentsRect()); the base fills it with the dock's
+    // background or the bar's colour.
+    virtual void PaintNonClient(QPainter& painter, std::uint8_t parts);
+    // Paints the client background: the dock's background when shared, else the colour.
+    virtual void PaintClientBackground(QPainter& painter);
+    bool Destroying() const { return fDestroying; }
+    int UpdatingBounds() const { return fUpdatingBounds; }
+
+    void paintEvent(QPaintEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    friend class TDock;
+    friend class TFloatingWindowParent;
+    friend void ToolWindowHookCallback(THookCode code, const THookPayload& payload);
+
+    void Reparent(QWidget* newParent);
+    void ApplyShown(bool shown);
+    void ShowingChanged();
+    void UpdateFloatingList();
+    void Moved();
+    void DockGone(TDock* dock);
+    void FloatingParentGone(TFloatingWindowParent* parent);
+
+    // Properties
+    bool fActivateParent = true;
+    TBorderStyle fBorderStyle = bsSingle;
+    bool fCloseButton = true;
+    bool fCloseButtonWhenDocked = false;
+    TColor fColor = colors::clBtnFace;
+    TDock* fDefaultDock = nullptr;
+    TDockableTo fDockableTo = kAllDockPositions;
+    TDock* fDockedTo = nullptr;
+    TToolWindowDockMode fDockMode = dmCanFloat;
+    int fDockPos = -1;
+    int fDockRow = 0;
+    TDragHandleStyle fDragHandleStyle = dhDouble;
+    TToolWindowFloatingMode fFloatingMode = fmOnTopOfParentForm;
+    bool fFullSize = false;
+    bool fHideWhenInactive = true;
+    TDock* fLastDock = nullptr;
+    bool fShowCaption = true;
+    bool fUseLastDock = true;
+    bool fVisible = true;
+
+    // State
+    TToolWindowParams fParams;
+    TDockOrientation fLastOrientation = doNone;
+    bool fLastOrientationKnown = false;
+    int fUpdatingBounds = 0;
+    int fArrangeControlsDisable = 0;
+    int fDisableMoved = 0;
+    int fHidden = 0;
+    bool fArrangeNeeded = false;
+    bool fMoved = false;
+    bool fInactiveCaption = false;
+    bool fTopmost = false;
+    bool fDestroying = false;
+    bool fClosing = false;
+    int fInternalVisibility = 0;
+    QPoint fFloatingPos;
+    bool fFloatingPosKnown = false;
+    TInsets fInsets;
+    TFloatingWindowParent* fFloatingParent = nullptr;
+};
+
+// The hidden parent of a floating bar, a zero-size child of the bar's form.
+class TFloatingWindowParent : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFloatingWindowParent(QWidget* form);
+    ~TFloatingWindowParent() override;
+
+    QWidget* ParentForm() const { return fParentForm; }
+    bool ShouldShow() const { return fShouldShow; }
+    void SetShouldShow(bool value) { fShouldShow = value; }
+    // Escape without modifiers activates the form and is consumed.
+    bool DialogKey(int key, Qt::KeyboardModifiers modifiers);
+
+private:
+    QPointer<QWidget> fParentForm;
+    bool fShouldShow = false;
+};
+
+// The floating bars of the process, in the order they floated.
+const std::vector<TCustomToolWindow*>& FloatingToolWindows();
+
+} // namespace fprn::toolbars
