@@ -874,6 +874,8 @@ void TCustomToolWindow::Reparent(QWidget* newParent) {
         ~Done() { --n; }
     } done{fInternalVisibility};
     if (qobject_cast<TDock*>(newParent)) {
+        // A floating bar's platform window cannot become a child: drop it first.
+        if (isWindow() && windowHandle()) destroy();
         QWidget::setParent(newParent, Qt::Widget);
     } else if (newParent) {
         QWidget::setParent(newParent, Qt::Tool | Qt::FramelessWindowHint);

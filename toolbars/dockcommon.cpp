@@ -27,6 +27,9 @@ QWidget* WidgetOfWindow(QWindow* window) {
     return nullptr;
 }
 
+// Whether the application had an active window when last reported.
+bool gAppActive = false;
+
 class THookFilter : public QObject {
 public:
     explicit THookFilter(THookKind kind) : fKind(kind) {}
@@ -57,18 +60,25 @@ private:
     static void CallWndProc(QObject* object, QEvent* event) {
         std::uint8_t flags = 0;
         switch (event->type()) {
-        case QEvent::ApplicationStateChange:
-        case QEvent::ApplicationActivate:
-        case QEvent::ApplicationDeactivate: {
-            // The platform's state, and the application gaining or losing its last active
-            // window (which the platform need not report).
+        case QEvent::ApplicationStateChange: {
             if (object != qApp) return;
             THookPayload p;
-            if (event->type() == QEvent::ApplicationStateChange)
-                p.Active = static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
-                           Qt::ApplicationActive;
-            else
-                p.Active = event->type() == QEvent::ApplicationActivate;
+            p.Active = static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+                       Qt::ApplicationActive;
+            p.Window = QApplication::activeWindow();
+            gAppActive = p.Active;
+            NotifyHookCallbacks(hcActivateAppSent, p);
+            return;
+        }
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate: {
+            // The application gaining its first or losing its last active window, which not
+            // every platform reports as a state change.
+            const bool active = QApplication::activeWindow() != nullptr;
+            if (active == gAppActive) return;
+            gAppActive = active;
+            THookPayload p;
+            p.Active = active;
             p.Window = QApplication::activeWindow();
             NotifyHookCallbacks(hcActivateAppSent, p);
             return;
@@ -124,6 +134,7 @@ void QtInstaller(THookKind kind, bool install) {
     if (install) {
         if (f || !qApp) return;
         // A child of the application, so it cannot outlive it.
+        if (kind == hkCallWndProc) gAppActive = QApplication::activeWindow() != nullptr;
         f = new THookFilter(kind);
         f->setParent(qApp);
         qApp->installEventFilter(f);
