@@ -123,7 +123,8 @@ TDock::~TDock() {
 }
 
 void TDock::SetParent(QWidget* newParent) {
-    if (newParent && (qobject_cast<TCustomToolWindow*>(newParent) || qobject_cast<TDock*>(newParent)))
+    if (newParent &&
+        (qobject_cast<TCustomToolWindow*>(newParent) || qobject_cast<TDock*>(newParent)))
         throw EInvalidOperation(STBDockParentNotAllowed);
     if (newParent == parentWidget()) return;
     setParent(newParent);
@@ -299,8 +300,8 @@ void TDock::ArrangeBars(bool clipPositions) {
     params.LimitToOneRow = fLimitToOneRow;
     params.ClipPositions = fClipPositions;
     params.FixAlign = fFixAlign;
-    params.AvailableLength = params.Vertical ? height() - NonClientHeight()
-                                             : width() - NonClientWidth();
+    params.AvailableLength =
+        params.Vertical ? height() - NonClientHeight() : width() - NonClientWidth();
     params.NonClientAcross = params.Vertical ? NonClientWidth() : NonClientHeight();
     const TArrangeResult result = ArrangeBarSlots(bars, visible, params);
 
@@ -508,8 +509,10 @@ void TDock::moveEvent(QMoveEvent*) {
 
 void TDock::changeEvent(QEvent* e) {
     if (e->type() == QEvent::PaletteChange) {
-        if (HasBackground()) BackgroundChanged();
-        else update();
+        if (HasBackground())
+            BackgroundChanged();
+        else
+            update();
     }
     QWidget::changeEvent(e);
 }
@@ -546,7 +549,6 @@ void TDock::contextMenuEvent(QContextMenuEvent* e) {
         QWidget::contextMenuEvent(e);
     }
 }
-
 
 // ============================== TCustomToolWindow ==============================
 
@@ -942,10 +944,9 @@ void TCustomToolWindow::ArrangeControlsAndSize(TDockOrientation previous, TDock*
             client.setHeight(std::max(client.height(), thickness));
         // Stretching needs the dock's length: a floating bar has none.
         if (fFullSize) {
-            const int along = vertical ? fDockedTo->height() - fDockedTo->NonClientHeight() -
-                                             NonClientHeight()
-                                       : fDockedTo->width() - fDockedTo->NonClientWidth() -
-                                             NonClientWidth();
+            const int along =
+                vertical ? fDockedTo->height() - fDockedTo->NonClientHeight() - NonClientHeight()
+                         : fDockedTo->width() - fDockedTo->NonClientWidth() - NonClientWidth();
             if (vertical)
                 client.setHeight(along);
             else
@@ -1120,8 +1121,8 @@ QWidget* FindActivationCandidate(const QWidget* except) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w == except || !w->isVisible() || !w->isEnabled()) continue;
         if (qobject_cast<TCustomToolWindow*>(w)) continue;
-        const bool onTop = w->windowHandle() &&
-                           (w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        const bool onTop =
+            w->windowHandle() && (w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
         if (!onTop) return w;
         if (!topmost) topmost = w;
     }
@@ -1290,9 +1291,9 @@ void ToolWindowHookCallback(THookCode code, const THookPayload& payload) {
             if (static_cast<QObject*>(win->transientParent()) != payload.Surface) continue;
             QWindow* owner = nullptr;
             if (QWidget* p = bar->parentWidget())
-                if (QWidget* top = p->window(); top && top->windowHandle() &&
-                                               static_cast<QObject*>(top->windowHandle()) !=
-                                                   payload.Surface)
+                if (QWidget* top = p->window();
+                    top && top->windowHandle() &&
+                    static_cast<QObject*>(top->windowHandle()) != payload.Surface)
                     owner = top->windowHandle();
             win->setTransientParent(owner);
         }
@@ -1305,9 +1306,9 @@ void ToolWindowHookCallback(THookCode code, const THookPayload& payload) {
 // ============================ TFloatingWindowParent ============================
 
 TFloatingWindowParent::TFloatingWindowParent(QWidget* form) : QWidget(form), fParentForm(form) {
-    setObjectName(QStringLiteral("DockFloatingParent_%1")
-                      .arg(reinterpret_cast<quintptr>(this), int(sizeof(void*) * 2), 16,
-                           QLatin1Char('0')));
+    setObjectName(
+        QStringLiteral("DockFloatingParent_%1")
+            .arg(reinterpret_cast<quintptr>(this), int(sizeof(void*) * 2), 16, QLatin1Char('0')));
     setGeometry(0, 0, 0, 0);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     QWidget::setVisible(false);
@@ -1315,14 +1316,13 @@ TFloatingWindowParent::TFloatingWindowParent(QWidget* form) : QWidget(form), fPa
 
 TFloatingWindowParent::~TFloatingWindowParent() {
     // Its bars die with it (they are its children) and must not free it again.
-    for (TCustomToolWindow* bar :
-         findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly))
+    for (TCustomToolWindow* bar : findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly))
         bar->FloatingParentGone(this);
 }
 
 bool TFloatingWindowParent::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (key != Qt::Key_Escape || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier |
-                                               Qt::AltModifier)))
+    if (key != Qt::Key_Escape ||
+        (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
         return false;
     if (!fParentForm) return false;
     fParentForm->activateWindow();

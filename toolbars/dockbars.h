@@ -37,8 +37,6 @@
 #include <functional>
 #include <vector>
 
-
-
 namespace fprn::toolbars {
 
 using colors::TColor;
@@ -58,11 +56,7 @@ inline constexpr TDockableTo kAllDockPositions =
     SetBit(dpTop) | SetBit(dpBottom) | SetBit(dpLeft) | SetBit(dpRight);
 
 enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
-enum TToolWindowDockMode : std::uint8_t {
-    dmCanFloat,
-    dmCannotFloat,
-    dmCannotFloatOrChangeDocks
-};
+enum TToolWindowDockMode : std::uint8_t { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum TToolWindowFloatingMode : std::uint8_t { fmOnTopOfParentForm, fmOnTopOfAllForms };
 
 // Floating frame parts for repaint requests.
@@ -73,8 +67,7 @@ using TDockMouseEvent = std::function<void(TDock* Sender, Qt::MouseButton Button
                                            Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TInsertRemoveEvent =
     std::function<void(TDock* Sender, bool Inserting, TCustomToolWindow* Bar)>;
-using TRequestDockEvent =
-    std::function<void(TDock* Sender, TCustomToolWindow* Bar, bool& Accept)>;
+using TRequestDockEvent = std::function<void(TDock* Sender, TCustomToolWindow* Bar, bool& Accept)>;
 using TDockNotifyEvent = std::function<void(TDock* Sender)>;
 
 using TToolWindowNotifyEvent = std::function<void(TCustomToolWindow* Sender)>;

@@ -50,7 +50,8 @@ public:
             }
             break;
         case hkGetMessage:
-            if (event->type() == QEvent::MouseMove && object->isWindowType()) MouseMove(object, event);
+            if (event->type() == QEvent::MouseMove && object->isWindowType())
+                MouseMove(object, event);
             break;
         }
         return false;

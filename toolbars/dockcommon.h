@@ -14,10 +14,11 @@ class QWidget;
 namespace fprn::toolbars {
 
 // Serves the hook kinds with event filters on the application (never consuming an event):
-// hkCallWndProc: application state changes and activation (code 0) and windows shown, hidden, moved, resized
-// or minimised (code 1); hkCBT: a window's platform surface about to go (code 2); hkGetMessage:
-// mouse moves reaching a top-level window, before widgets without tracking drop them (code 3).
-// Called by the first tool window or button; tests may install their own installer instead.
+// hkCallWndProc: application state changes and activation (code 0) and windows shown, hidden,
+// moved, resized or minimised (code 1); hkCBT: a window's platform surface about to go (code 2);
+// hkGetMessage: mouse moves reaching a top-level window, before widgets without tracking drop them
+// (code 3). Called by the first tool window or button; tests may install their own installer
+// instead.
 void UseApplicationHookFilters();
 
 // True while the application has an active window.

@@ -94,7 +94,8 @@ void TButtonGlyph::SetImages(TImageList* value) {
     DropImages();
     fImages = value;
     if (value) {
-        fImagesChanged = QObject::connect(value, &TImageList::Changed, [this] { SourceChanged(false); });
+        fImagesChanged =
+            QObject::connect(value, &TImageList::Changed, [this] { SourceChanged(false); });
         fImagesGone = QObject::connect(value, &QObject::destroyed, [this] {
             DropImages();
             DeriveGlyphCount();
@@ -222,7 +223,7 @@ namespace {
 
 int TextFlags(TAlignment alignment, bool wordWrap) {
     int f = Qt::AlignVCenter | Qt::TextShowMnemonic;
-    f |= alignment == taLeftJustify   ? Qt::AlignLeft
+    f |= alignment == taLeftJustify    ? Qt::AlignLeft
          : alignment == taRightJustify ? Qt::AlignRight
                                        : Qt::AlignHCenter;
     f |= wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine;

@@ -57,9 +57,9 @@ struct TBarSlot {
     bool Visible = false; // in the dock's visible-bar list
     int Width = 0;        // current outer size
     int Height = 0;
-    int Thickness = 0;    // the bar's row thickness for the dock's orientation
-    int Tag = 0;          // the caller's
-    QRect Bounds;         // placement in the dock's client area (visible bars)
+    int Thickness = 0; // the bar's row thickness for the dock's orientation
+    int Tag = 0;       // the caller's
+    QRect Bounds;      // placement in the dock's client area (visible bars)
 };
 
 struct TArrangeParams {
@@ -67,8 +67,8 @@ struct TArrangeParams {
     bool LimitToOneRow = false;
     bool ClipPositions = false;
     bool FixAlign = false;
-    int AvailableLength = 0;  // dock along size less its bound lines
-    int NonClientAcross = 0;  // bound lines across the rows
+    int AvailableLength = 0; // dock along size less its bound lines
+    int NonClientAcross = 0; // bound lines across the rows
 };
 
 struct TArrangeResult {
@@ -128,7 +128,6 @@ struct TScreenArea {
 // `fallback` without screens.
 QRect WorkAreaOfRect(const std::vector<TScreenArea>& screens, const QRect& rect,
                      const QRect& fallback);
-QRect WorkAreaOfPoint(const std::vector<TScreenArea>& screens, QPoint point,
-                      const QRect& fallback);
+QRect WorkAreaOfPoint(const std::vector<TScreenArea>& screens, QPoint point, const QRect& fallback);
 
 } // namespace fprn::toolbars

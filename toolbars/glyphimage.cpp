@@ -72,10 +72,10 @@ TBitMask TBitMask::FromAlpha(const QImage& image) {
 
 TBitMask ColorMask(const QImage& source, const QRect& rect, std::initializer_list<QRgb> colors) {
     TBitMask m(rect.width(), rect.height());
-    const QImage rgb = source.format() == QImage::Format_RGB32 ||
-                               source.format() == QImage::Format_ARGB32
-                           ? source
-                           : source.convertToFormat(QImage::Format_ARGB32);
+    const QImage rgb =
+        source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+            ? source
+            : source.convertToFormat(QImage::Format_ARGB32);
     const QRect r = rect.intersected(rgb.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));

@@ -45,11 +45,11 @@ enum TWindowPosFlag : std::uint8_t {
 // for code 0).
 struct THookPayload {
     QObject* Window = nullptr;
-    bool Active = false;         // hcActivateAppSent: the application became active
-    std::uint8_t PosFlags = 0;   // hcWindowPosChangedSent: TWindowPosFlag bits
-    QPoint GlobalPos;            // hcMouseMovePosted
-    QObject* Target = nullptr;   // hcMouseMovePosted: the widget under the pointer
-    QObject* Surface = nullptr;  // hcBeforeDestroy: the platform window going away
+    bool Active = false;        // hcActivateAppSent: the application became active
+    std::uint8_t PosFlags = 0;  // hcWindowPosChangedSent: TWindowPosFlag bits
+    QPoint GlobalPos;           // hcMouseMovePosted
+    QObject* Target = nullptr;  // hcMouseMovePosted: the widget under the pointer
+    QObject* Surface = nullptr; // hcBeforeDestroy: the platform window going away
 };
 
 using THookProc = void (*)(THookCode code, const THookPayload& payload);

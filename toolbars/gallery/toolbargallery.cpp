@@ -109,11 +109,10 @@ QImage Sheet(const QString& title, const std::vector<Item>& items) {
 bool Save(const QImage& image, const QString& folder, const QString& name) {
     bool ok = true;
     for (int scale : {1, 4}) {
-        const QString path =
-            QDir(folder).filePath(scale == 1 ? name + ".png" : name + "_4x.png");
-        const QImage out =
-            scale == 1 ? image : image.scaled(image.size() * scale, Qt::IgnoreAspectRatio,
-                                              Qt::FastTransformation);
+        const QString path = QDir(folder).filePath(scale == 1 ? name + ".png" : name + "_4x.png");
+        const QImage out = scale == 1 ? image
+                                      : image.scaled(image.size() * scale, Qt::IgnoreAspectRatio,
+                                                     Qt::FastTransformation);
         if (out.save(path)) {
             std::printf("%s\n", path.toLocal8Bit().constData());
         } else {
@@ -221,8 +220,8 @@ QImage ContentSheet() {
         QPainter p(&img);
         p.setFont(QApplication::font());
         p.setPen(QApplication::palette().color(QPalette::ButtonText));
-        glyph.DrawContent(p, QRect(QPoint(1, 1), c.size - QSize(2, 2)), c.state, 9, c.arrow, 4,
-                          -1, c.layout, taCenter, false, QString::fromLatin1(c.caption), c.text,
+        glyph.DrawContent(p, QRect(QPoint(1, 1), c.size - QSize(2, 2)), c.state, 9, c.arrow, 4, -1,
+                          c.layout, taCenter, false, QString::fromLatin1(c.caption), c.text,
                           c.glyph, {});
         p.setPen(QColor(0xC0, 0x60, 0x60));
         p.drawRect(0, 0, c.size.width() - 1, c.size.height() - 1);
@@ -236,7 +235,8 @@ QImage Tile(int w, int h) {
     QImage t(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            t.setPixel(x, y, ((x / 4 + y / 4) % 2) ? qRgb(0xD8, 0xC8, 0xA0) : qRgb(0xC0, 0xB0, 0x88));
+            t.setPixel(x, y,
+                       ((x / 4 + y / 4) % 2) ? qRgb(0xD8, 0xC8, 0xA0) : qRgb(0xC0, 0xB0, 0x88));
     t.setPixel(0, h - 1, qRgb(0xC0, 0xB0, 0x88));
     return t;
 }
@@ -293,7 +293,8 @@ QImage DockSheet() {
     }
     const std::pair<const char*, TDockBoundLines> lines[] = {
         {"bound lines top and bottom", SetBit(blTop) | SetBit(blBottom)},
-        {"bound lines all round", SetBit(blTop) | SetBit(blBottom) | SetBit(blLeft) | SetBit(blRight)}};
+        {"bound lines all round",
+         SetBit(blTop) | SetBit(blBottom) | SetBit(blLeft) | SetBit(blRight)}};
     for (const auto& [name, set] : lines) {
         DockForm f;
         f.top->SetBoundLines(set);
@@ -335,7 +336,8 @@ QImage FloatingSheet() {
     bar->setWindowTitle("Tools");
     bar->SetDockedTo(nullptr);
     QApplication::processEvents();
-    std::vector<Item> items{{"floating over its form (frame and caption band)", bar->grab().toImage()}};
+    std::vector<Item> items{
+        {"floating over its form (frame and caption band)", bar->grab().toImage()}};
     return Sheet("Floating bar", items);
 }
 

@@ -10,9 +10,6 @@ using namespace fprn::toolbars::test;
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment* const gEnv =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 const QRgb kBack = 0xFFFF00FFu; // the strips' transparent colour (bottom-left)
 const TGlyphColors kColors{0xFFD4D0C8u, 0xFFFCFCFCu, 0xFF606060u};
 

@@ -100,7 +100,10 @@ TEST(DockArrangement, PartEdgeCases) {
     {
         // Hidden bars keep their row but it takes no pixels; empty rows are removed, which also
         // renumbers a floating bar (in the bar list, not visible).
-        Dock d{{"a", 0, 0, 40}, {"hidden", 2, 0, 40, false}, {"b", 4, 0, 40}, {"floating", 6, 0, 40, false}};
+        Dock d{{"a", 0, 0, 40},
+               {"hidden", 2, 0, 40, false},
+               {"b", 4, 0, 40},
+               {"floating", 6, 0, 40, false}};
         d.Arrange(300);
         EXPECT_EQ(d[1].DockRow, 1);
         EXPECT_EQ(d[2].DockRow, 2);
@@ -150,9 +153,9 @@ TEST(DockRows, PositionAndPixel) {
     struct Row {
         int pos, row;
         bool insert;
-    } rows[] = {{0, 0, true},  {4, 0, true},   {5, 0, false}, {20, 0, false}, {21, 2, true},
-                {30, 2, true}, {31, 2, false}, {46, 2, false}, {47, 3, true}, {56, 3, true},
-                {57, 3, false}, {400, 3, false}};
+    } rows[] = {{0, 0, true},  {4, 0, true},  {5, 0, false},  {20, 0, false},
+                {21, 2, true}, {30, 2, true}, {31, 2, false}, {46, 2, false},
+                {47, 3, true}, {56, 3, true}, {57, 3, false}, {400, 3, false}};
     for (const Row& r : rows) {
         bool insert = !r.insert;
         EXPECT_EQ(RowAtPosition(sizes, 2, r.pos, insert), r.row) << r.pos;

@@ -35,9 +35,8 @@ protected:
     void SetUp() override {
         gLog.clear();
         gCalls.clear();
-        fOld = SetHookInstaller([](THookKind k, bool install) {
-            gLog += (install ? "+" : "-") + std::to_string(k);
-        });
+        fOld = SetHookInstaller(
+            [](THookKind k, bool install) { gLog += (install ? "+" : "-") + std::to_string(k); });
     }
     void TearDown() override {
         ShutdownHooks();

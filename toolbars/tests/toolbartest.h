@@ -29,6 +29,10 @@ private:
     std::unique_ptr<QApplication> fApp;
 };
 
+// One application for every test of the binary.
+inline ::testing::Environment* const gQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
 inline void Settle() {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }

@@ -11,9 +11,6 @@ using namespace fprn::toolbars::test;
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment* const gEnv =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 // The reparenting events of a bar, in order.
 struct EventLog {
     std::string text;
@@ -90,7 +87,8 @@ TEST(ToolWindow, FloatAndDockBack) {
         b->SetParent(f.central);
         FAIL();
     } catch (const EInvalidOperation& e) {
-        EXPECT_STREQ(e.what(), "A tool window can only be placed on a TDock or directly on the form");
+        EXPECT_STREQ(e.what(),
+                     "A tool window can only be placed on a TDock or directly on the form");
     }
     EXPECT_EQ(FloatingParentOf(b), fp);
     EXPECT_EQ(log.Take(), "");
@@ -256,9 +254,8 @@ TEST(ToolWindow, HooksFromRealEvents) {
     w->show();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-    EXPECT_TRUE(Heard(hcWindowPosChangedSent, [&](auto& p) {
-        return p.Window == w && (p.PosFlags & wpShown);
-    }));
+    EXPECT_TRUE(Heard(hcWindowPosChangedSent,
+                      [&](auto& p) { return p.Window == w && (p.PosFlags & wpShown); }));
     QApplication::setActiveWindow(nullptr);
     Settle();
     EXPECT_TRUE(Heard(hcActivateAppSent, [](auto& p) { return !p.Active; }));
@@ -338,6 +335,8 @@ TEST(ToolWindow, LoadingDefersAndPlacesRelativeToForm) {
     EXPECT_GT(f.top->ArrangeCount(), arranged);
     EXPECT_EQ(f.top->height(), 26);
     const QPoint want = f.form.mapToGlobal(QPoint(20, 10));
-    EXPECT_EQ(floating->pos(), MoveRectOnScreen({want, QSize(58, 45)}, WorkAreaOfRect(QRect(want, QSize(58, 45))), false).topLeft());
+    EXPECT_EQ(floating->pos(), MoveRectOnScreen({want, QSize(58, 45)},
+                                                WorkAreaOfRect(QRect(want, QSize(58, 45))), false)
+                                   .topLeft());
     EXPECT_EQ(floating->FloatingPosition(), floating->pos());
 }
