@@ -311,8 +311,47 @@ Answer Device::Upload(BytesView text) {
     return answer;
 }
 
+bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment) {
+    auto eq = assignment.find('=');
+    if (eq == std::string_view::npos) return false;
+    std::string_view name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
+    const std::pair<std::string_view, char HardwareChecks::*> bytes[] = {
+        {"battery", &HardwareChecks::batteryState},
+        {"pin", &HardwareChecks::resetPin},
+        {"memtest", &HardwareChecks::memoryTest},
+        {"damaged", &HardwareChecks::recordsDamaged},
+        {"ram", &HardwareChecks::ramCheck},
+        {"flash", &HardwareChecks::flashCheck},
+        {"fiscalmem", &HardwareChecks::fiscalMemoryCheck},
+        {"supermode", &HardwareChecks::superMode},
+        {"checksum", &HardwareChecks::ramChecksum}};
+    for (auto [key, member] : bytes) {
+        if (name != key) continue;
+        if (value.size() != 1) return false;
+        checks.*member = value[0];
+        return true;
+    }
+    auto digits = [](std::string_view v) {
+        return !v.empty() && v.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (name == "voltage" && value.size() == 2 && digits(value)) {
+        checks.batteryVoltage = {value[0], value[1]};
+        return true;
+    }
+    if (name == "buffer" && value.size() <= 3 && digits(value)) {
+        checks.printBufferLeft = std::stoi(std::string(value));
+        return true;
+    }
+    if (name == "version" && value.size() == 4) {
+        checks.version = Bytes(value);
+        return true;
+    }
+    return false;
+}
+
 Bytes Device::Run(BytesView text) {
     auto& s = state_;
+    const HardwareChecks& hw = s.hardware;
     auto notInReceipt = [&] {
         if (s.receiptOpen) Refuse(kSequence);
     };
@@ -594,19 +633,20 @@ Bytes Device::Run(BytesView text) {
             bool full = s.lastZ >= s.zCapacity;
             r += s.fiscalMode ? '0' : '1';
             r += full ? '1' : '0';
-            r += '1'; // battery normal
-            r += '0'; // RAM reset pin open
+            r += hw.batteryState;
+            r += hw.resetPin;
             r += s.receiptOpen ? '1' : '0';
-            r += '0'; // no memory test running
+            r += hw.memoryTest;
             r += full ? '1' : '0';
             r += fmt::DecMin(s.lastZ, 4);
             r += fmt::DecMin(s.zCapacity - s.lastZ, 4);
             r += s.systemNumber;
-            r += "0";  // records sound
-            r += "0";  // RAM check passed
-            r += "1";  // flash check passed
-            r += "0";  // fiscal memory check passed
-            r += "31"; // 3.1 V
+            r += hw.recordsDamaged;
+            r += hw.ramCheck;
+            r += hw.flashCheck;
+            r += hw.fiscalMemoryCheck;
+            r += hw.batteryVoltage[0];
+            r += hw.batteryVoltage[1];
             return r;
         }
         case 41: { // software status
@@ -621,11 +661,11 @@ Bytes Device::Run(BytesView text) {
             r += s.paymentStarted ? '1' : '0';
             r += s.serviceMode ? '1' : '0';
             r += '0';
-            r += '0'; // no super mode
+            r += hw.superMode;
             r += s.salesSinceZ ? '1' : '0';
-            r += "100";  // print buffer left
-            r += "0210"; // software version
-            r += '0';    // RAM checksum sound
+            r += fmt::RightExact(fmt::DecMin(hw.printBufferLeft, 3), 3);
+            r += fmt::LeftExact(hw.version, 4);
+            r += hw.ramChecksum;
             return r;
         }
         case 47:
@@ -715,6 +755,7 @@ Bytes Device::Run(BytesView text) {
         // Service library.
         case 43: { // SRAM erase: everything but the fiscal memory and the clock
             PrinterState fresh = FactoryState();
+            fresh.hardware = s.hardware;
             fresh.fiscalMode = s.fiscalMode;
             fresh.idCode = s.idCode;
             fresh.idNumber = s.idNumber;

@@ -80,7 +80,27 @@ struct Header {
     Bytes text;        // up to 32 bytes
 };
 
+// What the printer's own checks report in the status replies; a sound printer by default.
+// Each is the reply's byte (or digits) as it goes out.
+struct HardwareChecks {
+    char batteryState = '1';                      // '0' low, '1' normal
+    char resetPin = '0';                          // RAM reset pin: '0' open, '1' shorted
+    char memoryTest = '0';                        // '1' while a memory test runs
+    char recordsDamaged = '0';                    // '1' when fiscal-memory records may be damaged
+    char ramCheck = '0';                          // '0' passed
+    char flashCheck = '1';                        // '1' passed
+    char fiscalMemoryCheck = '0';                 // '0' passed
+    std::array<char, 2> batteryVoltage{'3', '1'}; // units and tenths of a volt
+    char superMode = '0';
+    char ramChecksum = '0';    // '1' on a checksum error
+    int printBufferLeft = 100; // three digits
+    Bytes version = "0210";    // four characters
+};
+
 struct PrinterState {
+    // The printer's checks: no command changes them, an SRAM erase neither.
+    HardwareChecks hardware;
+
     // Fiscal memory: survives an SRAM erase.
     bool fiscalMode = false;
     Bytes idCode;   // 3 bytes once set, empty before
@@ -118,6 +138,11 @@ struct PrinterState {
 
 // The tables a fresh or SRAM-erased printer holds, so that uploads show something.
 PrinterState FactoryState();
+
+// Sets one check from "name=value": battery, pin, memtest, damaged, ram, flash, fiscalmem,
+// supermode, checksum (one character each), voltage (two digits), buffer (0-999), version
+// (four characters). False, changing nothing, for anything else.
+bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment);
 
 struct Answer {
     std::vector<Bytes> payloads; // one reply, or the data frames and end frame of an upload

@@ -42,7 +42,7 @@ void Log(const fprn::emu::ReceivedFrame& frame) {
 }
 
 int Usage() {
-    std::cerr << "usage: fprn-emulator [--link PATH] [--items PATH]\n";
+    std::cerr << "usage: fprn-emulator [--link PATH] [--items PATH] [--check NAME=VALUE]...\n";
     return 2;
 }
 
@@ -50,11 +50,15 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::string link, items;
+    fprn::emu::PrinterState state = fprn::emu::FactoryState();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--link") == 0 && i + 1 < argc)
             link = argv[++i];
         else if (std::strcmp(argv[i], "--items") == 0 && i + 1 < argc)
             items = argv[++i];
+        else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc &&
+                 fprn::emu::SetHardwareCheck(state.hardware, argv[i + 1]))
+            ++i;
         else
             return Usage();
     }
@@ -67,7 +71,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 
     try {
-        fprn::emu::Printer printer(Log);
+        fprn::emu::Printer printer(Log, std::move(state));
         if (!items.empty()) {
             auto written = fprn::emu::WriteItemFile(printer.State(), items);
             if (!written.ok()) {

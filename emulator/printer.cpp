@@ -87,11 +87,13 @@ Printer::Printer(int masterFd, Observer observer, PrinterState state)
 Printer::~Printer() {
     Stop();
     if (wake_ >= 0) close(wake_);
+    if (release_ >= 0) close(release_);
 }
 
 void Printer::Start() {
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake_ < 0) throw std::runtime_error("emulator: eventfd failed");
+    release_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake_ < 0 || release_ < 0) throw std::runtime_error("emulator: eventfd failed");
     thread_ = std::thread([this] { Serve(); });
 }
 
@@ -103,6 +105,12 @@ void Printer::Stop() {
     // From the observer the thread ends after it returns; the destructor joins it.
     if (std::this_thread::get_id() == thread_.get_id()) return;
     thread_.join();
+}
+
+void Printer::ReleaseHeld() {
+    std::uint64_t one = 1;
+    while (write(release_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
 }
 
 std::string Printer::SlavePath() const {
@@ -152,14 +160,28 @@ void Printer::Serve() {
             timeout = timeout < 0 ? static_cast<int>(kHangupBackoff.count())
                                   : std::min(timeout, static_cast<int>(kHangupBackoff.count()));
 
-        pollfd fds[2] = {{wake_, POLLIN, 0}, {hungUp ? -1 : master_, POLLIN, 0}};
+        pollfd fds[3] = {
+            {wake_, POLLIN, 0}, {hungUp ? -1 : master_, POLLIN, 0}, {release_, POLLIN, 0}};
         if (blocked) fds[1].events |= POLLOUT;
-        int n = poll(fds, 2, timeout);
+        int n = poll(fds, 3, timeout);
         if (n < 0) {
             if (errno == EINTR) continue;
             return;
         }
         if (fds[0].revents) return;
+        if (fds[2].revents & POLLIN) {
+            std::uint64_t count = 0;
+            if (read(release_, &count, sizeof count) == sizeof count) releases_ += count;
+            for (; releases_ > 0 && !held_.empty(); --releases_) {
+                auto now = Clock::now();
+                for (auto& piece : held_.front()) {
+                    piece.due = std::max(piece.due, now);
+                    out_.push_back(std::move(piece));
+                }
+                held_.erase(held_.begin());
+            }
+            continue;
+        }
         hungUp = false;
 
         if (fds[1].revents & POLLIN) {
@@ -255,17 +277,26 @@ void Printer::Schedule(const Reaction& reaction, const ReceivedFrame& frame) {
     }
     if (frames.empty()) return;
     frames.front().second.insert(0, reaction.junk);
+    if (reaction.held && releases_ == 0) {
+        Enqueue(held_.emplace_back(), std::move(frames), reaction);
+        return;
+    }
+    if (reaction.held) --releases_;
+    Enqueue(out_, std::move(frames), reaction);
+}
 
-    auto due = std::max(Clock::now(), out_.empty() ? Clock::now() : out_.back().due);
+void Printer::Enqueue(std::deque<Piece>& into, std::vector<std::pair<Millis, Bytes>> frames,
+                      const Reaction& reaction) {
+    auto due = std::max(Clock::now(), into.empty() ? Clock::now() : into.back().due);
     for (auto& [gap, bytes] : frames) {
         due += gap;
         if (reaction.chunk == 0) {
-            out_.push_back(Piece{due, std::move(bytes)});
+            into.push_back(Piece{due, std::move(bytes)});
             continue;
         }
         for (std::size_t at = 0; at < bytes.size(); at += reaction.chunk) {
             if (at > 0) due += reaction.chunkDelay;
-            out_.push_back(Piece{due, bytes.substr(at, reaction.chunk)});
+            into.push_back(Piece{due, bytes.substr(at, reaction.chunk)});
         }
     }
 }

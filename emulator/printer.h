@@ -50,6 +50,10 @@ struct Reaction {
     bool thenSound = false;
     Millis soundDelay{0};
 
+    // The answer waits until Printer::ReleaseHeld (a command that is still running while the
+    // host does something else).
+    bool held = false;
+
     Millis delay{0};       // before the first byte
     Bytes junk;            // bytes written in front of the first frame
     std::size_t chunk = 0; // write in pieces of this many bytes (0: each frame at once)
@@ -83,6 +87,10 @@ struct Reaction {
     }
     Reaction& WithCorruption(Corruption c) {
         corruption = c;
+        return *this;
+    }
+    Reaction& Held() {
+        held = true;
         return *this;
     }
     Reaction& ThenSound(Millis d) {
@@ -133,6 +141,9 @@ public:
     // A copy of the emulated printer's state.
     PrinterState State() const;
 
+    // Lets the answer of the next held reaction go out (now, or when its command comes).
+    void ReleaseHeld();
+
     // Ends the thread at once; pending replies are dropped. Idempotent; may be called from
     // the observer.
     void Stop();
@@ -148,16 +159,21 @@ private:
     void OnStretch(Stretch stretch);
     void Schedule(const Reaction& reaction, const ReceivedFrame& frame);
     bool FlushDue();
+    void Enqueue(std::deque<Piece>& into, std::vector<std::pair<Millis, Bytes>> frames,
+                 const Reaction& reaction);
 
     std::unique_ptr<test::PtyPair> pty_;
     int master_ = -1;
     int wake_ = -1;
+    int release_ = -1; // counts ReleaseHeld calls
     Observer observer_;
     std::thread thread_;
 
     // Serve thread only.
     FrameCollector collector_;
     std::deque<Piece> out_;
+    std::vector<std::deque<Piece>> held_; // answers waiting for a release, oldest first
+    std::uint64_t releases_ = 0;          // releases not used yet
     struct LastCommand {
         std::uint8_t sequence = 0;
         Bytes text;

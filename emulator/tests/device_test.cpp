@@ -122,6 +122,32 @@ TEST(HardwareStatus, FullFiscalMemoryRefusesTheZReport) {
     EXPECT_EQ(r.substr(36, 4), "0000");
 }
 
+TEST(HardwareStatus, TheCheckBytesComeFromTheStateAndSurviveAnSramErase) {
+    PrinterState s = FactoryState();
+    s.hardware = {'0', '1', '1', '1', '1', '0', '1', {'2', '8'}, '1', '1', 7, "0301"};
+    Device d(s);
+    Script(d, {{"43", "O0"}});
+    Bytes hw = Ask(d, texts::HardwareStatus());
+    Bytes sw = Ask(d, texts::SoftwareStatus());
+    ASSERT_EQ(hw.size(), 62u);
+    ASSERT_EQ(sw.size(), 48u);
+    EXPECT_EQ(hw.substr(27, 2), "01") << "battery low, reset pin shorted";
+    EXPECT_EQ(hw[30], '1') << "memory test";
+    EXPECT_EQ(hw.substr(56, 6), "110128") << "damaged records, the three checks, 2.8 V";
+    EXPECT_EQ(sw[38], '1') << "super mode";
+    EXPECT_EQ(sw.substr(40, 8), "00703011") << "print buffer, version, RAM checksum";
+
+    // The command line's settings: a bad one changes nothing.
+    HardwareChecks set;
+    for (const char* good : {"battery=0", "voltage=29", "buffer=5", "version=0300"})
+        EXPECT_TRUE(SetHardwareCheck(set, good)) << good;
+    for (const char* bad : {"battery=", "voltage=2", "buffer=1000", "version=03", "volt=29", "x"})
+        EXPECT_FALSE(SetHardwareCheck(set, bad)) << bad;
+    EXPECT_EQ(set.batteryState, '0');
+    EXPECT_EQ(Bytes(set.batteryVoltage.data(), 2) + fmt::Dec(set.printBufferLeft) + set.version,
+              "2950300");
+}
+
 TEST(SoftwareStatus, ShowsTheClockAndFollowsTheReceiptAndTheLogons) {
     Device d;
     Script(d, {{texts::SetDate(5, 3, 26), "O0"}, {texts::SetTime(23, 59, 58), "O0"}});

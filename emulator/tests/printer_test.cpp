@@ -53,6 +53,26 @@ TEST_F(PrinterTest, DefaultAnswersPerCommandFamilyEchoTheSequence) {
     EXPECT_EQ(line.ReadFor(100ms), "");
 }
 
+TEST_F(PrinterTest, AHeldAnswerWaitsForItsRelease) {
+    printer.PushReaction(Reaction::Default().Held());
+    auto seq = line.Send(texts::PrinterStatus());
+    ASSERT_TRUE(printer.WaitForFrames(1, 5s));
+    EXPECT_EQ(line.ReadFor(150ms), "") << "held";
+    printer.ReleaseHeld();
+    auto replies = line.ReadReplies(1);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].sequence, seq);
+    EXPECT_EQ(replies[0].payload, "P00");
+
+    // A release that comes first lets the next held answer go at once.
+    printer.ReleaseHeld();
+    printer.PushReaction(Reaction::WithPayload("O0LATE").Held());
+    line.Send(texts::PrinterStatus());
+    replies = line.ReadReplies(1);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].payload, "O0LATE");
+}
+
 TEST_F(PrinterTest, UploadsSendDataFramesAndThenTheEndFrame) {
     for (auto [text, record] : {std::pair{texts::UploadPlu(), 64}, {texts::UploadPkg('0'), 58}}) {
         auto seq = line.Send(text);
