@@ -15,10 +15,10 @@ class QFileDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSocketNotifier;
 
 namespace fprn {
 
+class QtPumpBridge;
 class TLabel3D;
 class TTolmIBusComm;
 
@@ -69,12 +69,10 @@ protected:
     void reject() override;
 
 private:
-    void ServeQueue();
     void SetStatusBackground(const QColor& color);
 
     std::unique_ptr<TTolmIBusComm> comm_;
-    QSocketNotifier* queueNotifier_ = nullptr;
-    plat::HostHook hostHook_; // the host's own, put back when the dialog goes
+    std::unique_ptr<QtPumpBridge> bridge_; // Qt and the pump joined while the dialog lives
     TLabel3D* label3D1_ = nullptr;
     TLabel3D* label3D2_ = nullptr;
     TLabel3D* label3D3_ = nullptr;

@@ -1,11 +1,25 @@
+# Qt and the platform pump joined on one thread, and the progress dialogs' layout: shared with
+# the console.
+add_library(fprn_qtpump STATIC qtpump.cpp)
+set_target_properties(fprn_qtpump PROPERTIES POSITION_INDEPENDENT_CODE ON)
+target_include_directories(fprn_qtpump PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(fprn_qtpump PUBLIC fprn_platform Qt6::Core)
+
+add_library(fprn_progresslayout STATIC progresslayout.cpp)
+set_target_properties(fprn_progresslayout PROPERTIES POSITION_INDEPENDENT_CODE ON)
+target_include_directories(fprn_progresslayout PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(fprn_progresslayout PUBLIC fprn_label3d Qt6::Widgets)
+
 # The firmware update with its progress dialog, built into the service driver library.
 add_library(fprn_update STATIC firmwareupdate.cpp progressform.cpp progressform.h)
 set_target_properties(fprn_update PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
 target_include_directories(fprn_update PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(fprn_update PUBLIC fprn_tolmibus fprn_label3d Qt6::Widgets)
+target_link_libraries(fprn_update PUBLIC fprn_tolmibus fprn_label3d fprn_qtpump fprn_progresslayout
+                                         Qt6::Widgets)
 
 target_sources(meskade PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/updatefprn.cpp)
-target_link_libraries(meskade PRIVATE fprn_update fprn_tolmibus fprn_label3d Qt6::Widgets)
+target_link_libraries(meskade PRIVATE fprn_update fprn_tolmibus fprn_label3d fprn_qtpump
+                                      fprn_progresslayout Qt6::Widgets)
 
 # The download procedure against the boot loader, with a dialog that records what it is told.
 add_executable(update_logic_tests tests/update_logic_test.cpp)
