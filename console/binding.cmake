@@ -4,6 +4,7 @@ target_include_directories(fprn_fprnapi PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
                                                ${CMAKE_SOURCE_DIR}/driver/include
                                                ${CMAKE_SOURCE_DIR}/service/include)
 target_link_libraries(fprn_fprnapi PUBLIC fprn_platform fprn_language)
+target_compile_definitions(fprn_fprnapi PRIVATE FPRN_INSTALL_LIBDIR="${CMAKE_INSTALL_LIBDIR}")
 
 # A small program that binds the way the console does, run by the tests from other folders.
 add_executable(fprn_console_probe tests/probe.cpp)

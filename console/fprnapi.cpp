@@ -31,11 +31,19 @@ template <std::size_t N> void Reload(std::array<std::string, N>& table, std::int
         table[i] = lang::GetLanguageText(base + static_cast<std::int32_t>(i) + 1);
 }
 
-// Loads `file` from the folder when it is there, else by bare name.
+// Loads `file` from the folder or the installation's library folder when it is there, else by
+// bare name.
 std::string LoadOne(plat::DynLib& lib, const std::string& folder, const std::string& file) {
-    std::string beside = folder + file;
-    bool there = !folder.empty() && access(beside.c_str(), F_OK) == 0;
-    if (lib.Load(there ? beside : file)) return {};
+    std::string path = file;
+    if (!folder.empty()) {
+        for (std::string candidate :
+             {folder + file, folder + "../" FPRN_INSTALL_LIBDIR "/" + file}) {
+            if (access(candidate.c_str(), F_OK) != 0) continue;
+            path = candidate;
+            break;
+        }
+    }
+    if (lib.Load(path)) return {};
     return "Cannot load " + file + ": " + lib.Error();
 }
 

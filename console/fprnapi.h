@@ -52,18 +52,20 @@ struct MeskadeApi {
 
 #undef FPRN_API_MEMBER
 
-// Where the libraries are looked for.
+// Where the libraries are looked for: their runtime names, in the folder, then in the library
+// folder of an installation around it (<folder>/../lib), then by bare name.
 struct DriverLocation {
-    // Looked in first; empty means the program's folder.
+    // Empty means the program's folder.
     std::string folder;
-    std::string userFile = "libtovarin.so";
-    std::string serviceFile = "libmeskade.so";
+    std::string userFile = "libtovarin.so.1";
+    std::string serviceFile = "libmeskade.so.1";
 };
 
-// Loads the user library, then the service library, each from the folder when the file is
-// there (a file that is there but fails to load is reported, never passed over), else by its
-// bare name, and binds every function. Returns an empty text when both are bound; otherwise
-// one line naming the file and the loader's text or the missing function, with both unloaded.
+// Loads the user library, then the service library, each from the first of the two folders
+// that has the file (a file that is there but fails to load is reported, never passed over),
+// else by its bare name, and binds every function. Returns an empty text when both are bound;
+// otherwise one line naming the file and the loader's text or the missing function, with both
+// unloaded.
 std::string LoadDriverLibraries(TovarinApi& user, MeskadeApi& service,
                                 const DriverLocation& where = {});
 

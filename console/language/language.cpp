@@ -33,9 +33,13 @@ bool TBsLocale::LoadLib(const std::string& name) {
     FreeLib();
     std::string path = name;
     if (name.find('/') == std::string::npos) {
-        std::string beside = plat::ProgramFolder() + name;
-        if (!plat::ProgramFolder().empty() && access(beside.c_str(), F_OK) == 0) {
+        const std::string folder = plat::ProgramFolder();
+        std::string beside = folder + name;
+        std::string installed = folder + "../" FPRN_INSTALL_LIBDIR "/" + name;
+        if (!folder.empty() && access(beside.c_str(), F_OK) == 0) {
             path = beside;
+        } else if (!folder.empty() && access(installed.c_str(), F_OK) == 0) {
+            path = installed;
         } else if (SearchPathNamesRelativeFolders()) {
             error_ = "Cannot load " + name + ": LD_LIBRARY_PATH names a relative folder";
             return false;

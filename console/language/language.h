@@ -26,8 +26,9 @@ public:
     TBsLocale& operator=(const TBsLocale&) = delete;
 
     // Frees what is loaded, then loads `name`. A name with a '/' is used as it is. A bare name
-    // is looked for in the program's folder, then on the loader's search path; never in the
-    // current directory, where a planted file would run as code. True when loaded.
+    // is looked for in the program's folder, then in its installation's library folder
+    // (<program folder>/../lib), then on the loader's search path; never in the current
+    // directory, where a planted file would run as code. True when loaded.
     bool LoadLib(const std::string& name);
     // The text of `id`, at most 1,023 bytes; empty when nothing is loaded or the library has
     // no such text (the programs carry no string table of their own).

@@ -1,0 +1,167 @@
+#include "tour.h"
+
+#include "mainform.h"
+#include "messagebox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+namespace fprn::console::tour {
+
+namespace {
+
+std::vector<TourStep>& Steps() {
+    static std::vector<TourStep> steps;
+    return steps;
+}
+
+// True when every pixel has the colour of the first.
+bool OneColour(const QImage& image) {
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            if (image.pixel(x, y) != first) return false;
+    return true;
+}
+
+} // namespace
+
+void Fail(const std::string& why) {
+    throw std::runtime_error(why);
+}
+
+bool RegisterTourStep(TourStep step) {
+    Steps().push_back(step);
+    return true;
+}
+
+const std::vector<TourStep>& TourSteps() {
+    std::stable_sort(Steps().begin(), Steps().end(),
+                     [](const TourStep& a, const TourStep& b) { return a.order < b.order; });
+    return Steps();
+}
+
+Tour::Tour(TMainForm& form, TProgressForm& progress, std::filesystem::path shots)
+    : form_(form), progress_(progress), folder_(std::move(shots)) {
+    std::filesystem::create_directories(folder_);
+    SetMessageBoxSeam([this](QMessageBox& box) { return Answer(box); });
+}
+
+Tour::~Tour() {
+    SetMessageBoxSeam({});
+}
+
+void Tour::Settle() {
+    // Lets the window system draw what the last step changed.
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    QTest::qWait(150);
+}
+
+QMessageBox::StandardButton Tour::Answer(QMessageBox& box) {
+    boxes_.push_back({box.icon(), box.windowTitle(), box.text()});
+    if (planned_.empty()) {
+        std::fprintf(stderr, "tour: unexpected box \"%s\": %s\n", qPrintable(box.windowTitle()),
+                     qPrintable(box.text()));
+        return QMessageBox::Ok;
+    }
+    Planned plan = planned_.front();
+    planned_.erase(planned_.begin());
+    if (!plan.shot.empty()) {
+        box.show();
+        if (!QTest::qWaitForWindowExposed(&box)) Fail("the box did not show");
+        Settle();
+        Shoot(plan.shot);
+        box.hide();
+    }
+    return plan.answer;
+}
+
+void Tour::Click(const QString& buttonName) {
+    QAbstractButton* button = form_.Button(buttonName);
+    if (!button->isEnabled()) Fail(buttonName.toStdString() + " is disabled");
+    if (button->isVisible())
+        QTest::mouseClick(button, Qt::LeftButton);
+    else
+        button->click();
+    Settle();
+}
+
+void Tour::Type(const QString& editName, const QString& text, bool enter) {
+    auto* edit = form_.Control<QLineEdit>(editName);
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+    if (enter) QTest::keyClick(edit, Qt::Key_Return);
+    Settle();
+}
+
+void Tour::ExpectPage(int n) {
+    if (form_.CurrentPage() != n)
+        Fail("page " + std::to_string(form_.CurrentPage()) + " is shown, not " + std::to_string(n));
+}
+
+void Tour::AnswerNextBox(QMessageBox::StandardButton answer, std::string shot) {
+    planned_.push_back({answer, std::move(shot)});
+}
+
+std::vector<SeenBox> Tour::TakeBoxes() {
+    std::vector<SeenBox> seen;
+    seen.swap(boxes_);
+    return seen;
+}
+
+void Tour::ExpectBox(QMessageBox::Icon icon, const QString& text) {
+    auto seen = TakeBoxes();
+    if (seen.size() != 1) Fail(std::to_string(seen.size()) + " boxes instead of one");
+    if (seen[0].icon != icon || seen[0].text != text)
+        Fail("box \"" + seen[0].text.toStdString() + "\", not \"" + text.toStdString() + "\"");
+}
+
+void Tour::ExpectNoBox() {
+    auto seen = TakeBoxes();
+    if (!seen.empty()) Fail("unexpected box: " + seen[0].text.toStdString());
+}
+
+void Tour::Shoot(const std::string& name) {
+    QScreen* screen = form_.screen();
+    if (!screen) Fail("no screen");
+    QImage image = screen->grabWindow(0).toImage();
+    if (image.isNull()) Fail("the screen could not be grabbed");
+    QRect window = form_.frameGeometry().translated(-screen->geometry().topLeft());
+    if (!image.rect().intersects(window) || form_.width() < kPageWidth)
+        Fail("the main window is not on the screen at its size");
+    if (OneColour(image)) Fail(name + ": the screen is one colour");
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "%02zu-", shots_.size() + 1);
+    std::filesystem::path file = folder_ / (prefix + name + ".png");
+    if (!image.save(QString::fromStdString(file.string()))) Fail("cannot write " + file.string());
+    shots_.push_back(file);
+    std::printf("%s\n", file.c_str());
+    std::fflush(stdout);
+}
+
+bool Tour::RunAll() {
+    for (const TourStep& step : TourSteps()) {
+        try {
+            step.run(*this);
+            ExpectNoBox();
+            if (!planned_.empty()) Fail("a box that was waited for did not come");
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tour: step \"%s\" failed: %s\n", step.name, e.what());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace fprn::console::tour

@@ -1,0 +1,32 @@
+# What `cmake --install` puts under the prefix: the driver libraries (runtime names .so.1), the
+# platform library they need, the language library, the console, the headers under
+# include/fprn/ and a pkg-config file per driver library. Libraries find each other beside
+# themselves, the console finds them in ../<libdir>.
+set(fprn_libraries)
+foreach(lib tovarin meskade)
+    if(TARGET ${lib})
+        set_target_properties(${lib} PROPERTIES SOVERSION 1)
+        list(APPEND fprn_libraries ${lib})
+    endif()
+endforeach()
+foreach(lib fprn_platform peltrane)
+    if(TARGET ${lib})
+        list(APPEND fprn_libraries ${lib})
+    endif()
+endforeach()
+set_target_properties(${fprn_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS ${fprn_libraries} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+if(TARGET calvetta)
+    file(RELATIVE_PATH fprn_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+    set_target_properties(calvetta PROPERTIES INSTALL_RPATH "$ORIGIN/${fprn_bin_to_lib}")
+    install(TARGETS calvetta RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES driver/include/tovarin.h driver/include/tovarin_types.h service/include/meskade.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fprn)
+foreach(pc tovarin meskade)
+    configure_file(pkgconfig/${pc}.pc.in ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc
+            DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
