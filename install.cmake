@@ -14,12 +14,24 @@ foreach(lib fprn_platform peltrane)
         list(APPEND fprn_libraries ${lib})
     endif()
 endforeach()
-set_target_properties(${fprn_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN")
+# The same run path in the build tree and installed: nothing is rewritten (a rewrite pads the
+# build tree's run path with empty entries, which would search the current directory).
+set_target_properties(${fprn_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN"
+                                                   BUILD_WITH_INSTALL_RPATH ON)
 install(TARGETS ${fprn_libraries} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 if(TARGET calvetta)
     file(RELATIVE_PATH fprn_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-    set_target_properties(calvetta PROPERTIES INSTALL_RPATH "$ORIGIN/${fprn_bin_to_lib}")
+    # The build tree has the installation's library folder too (a link to bin/), so the console
+    # runs with its installed run path there as well.
+    set_target_properties(calvetta PROPERTIES INSTALL_RPATH "$ORIGIN/${fprn_bin_to_lib}"
+                                              BUILD_WITH_INSTALL_RPATH ON)
+    get_filename_component(fprn_libdir_parent ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR} DIRECTORY)
+    file(MAKE_DIRECTORY ${fprn_libdir_parent})
+    file(RELATIVE_PATH fprn_lib_to_bin ${fprn_libdir_parent} ${CMAKE_BINARY_DIR}/bin)
+    if(NOT EXISTS ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR})
+        file(CREATE_LINK ${fprn_lib_to_bin} ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR} SYMBOLIC)
+    endif()
     install(TARGETS calvetta RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 

@@ -106,13 +106,13 @@ TEST(Binding, FailuresNameTheFileAndLeaveNothingLoaded) {
     EXPECT_EQ(user.OpenFPrn, nullptr);
 
     test::TempDir lacking("binding-nosetid");
-    fs::copy_file(plat::ProgramFolder() + "libtovarin.so", lacking.path() / "libtovarin.so");
+    fs::copy_file(plat::ProgramFolder() + "libtovarin.so", lacking.path() / "libtovarin.so.1");
     fs::copy_file(plat::ProgramFolder() + "nosetid/libmeskade.so",
-                  lacking.path() / "libmeskade.so");
+                  lacking.path() / "libmeskade.so.1");
     DriverLocation nosetid;
     nosetid.folder = lacking.path().string();
     EXPECT_EQ(LoadDriverLibraries(user, service, nosetid),
-              "libmeskade.so lacks the function cmSetID");
+              "libmeskade.so.1 lacks the function cmSetID");
     EXPECT_FALSE(user.lib.IsLoaded()) << "the user library goes too";
     EXPECT_EQ(user.cmClerkLogon, nullptr);
     EXPECT_FALSE(service.lib.IsLoaded());
@@ -128,17 +128,18 @@ TEST(Binding, FailuresNameTheFileAndLeaveNothingLoaded) {
 TEST(Binding, LoadsBesideTheProgramAndWritesNoLog) {
     test::TempDir dir("binding-beside");
     for (const char* file :
-         {"fprn_console_probe", "libtovarin.so", "libmeskade.so", "libfprnplatform.so"})
+         {"fprn_console_probe", "libtovarin.so.1", "libmeskade.so.1", "libfprnplatform.so"})
         fs::copy_file(plat::ProgramFolder() + file, dir.path() / file);
     std::string probe = (dir.path() / "fprn_console_probe").string();
     EXPECT_EQ(FirstLineOf("cd " + dir.path().string() + " && " + probe + " bind"), "bound");
     EXPECT_FALSE(fs::exists(dir.path() / "FiscPrn.log"));
 
     // A broken file beside the program is reported, not passed over for another.
-    fs::resize_file(dir.path() / "libtovarin.so", 100);
+    fs::resize_file(dir.path() / "libtovarin.so.1", 100);
     std::string error = FirstLineOf("cd " + dir.path().string() + " && " + probe + " bind");
     EXPECT_EQ(
-        error.rfind("Cannot load libtovarin.so: " + (dir.path() / "libtovarin.so").string(), 0), 0u)
+        error.rfind("Cannot load libtovarin.so.1: " + (dir.path() / "libtovarin.so.1").string(), 0),
+        0u)
         << error;
 }
 
