@@ -44,3 +44,16 @@ add_dependencies(calvetta tovarin meskade peltrane)
 add_executable(calvetta-tour tour/main.cpp)
 target_link_libraries(calvetta-tour PRIVATE fprn_console_tour_whole)
 add_dependencies(calvetta-tour tovarin meskade peltrane)
+
+# The form on the real libraries against the emulator, and the whole start.
+add_executable(mainform_tests tests/mainform_test.cpp)
+target_include_directories(mainform_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+target_link_libraries(mainform_tests PRIVATE fprn_console_whole fprn_emulator fprn_testsupport
+                                             Qt6::Test)
+add_dependencies(mainform_tests tovarin meskade peltrane fprn_peltrane_marked)
+fprn_add_gtest(mainform_tests)
+
+add_executable(consolestart_tests tests/consolestart_test.cpp)
+target_link_libraries(consolestart_tests PRIVATE fprn_console_whole fprn_emulator fprn_testsupport)
+add_dependencies(consolestart_tests tovarin meskade peltrane)
+fprn_add_gtest(consolestart_tests)
