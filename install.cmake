@@ -37,8 +37,15 @@ endif()
 
 install(FILES driver/include/tovarin.h driver/include/tovarin_types.h service/include/meskade.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fprn)
+# Relocatable: the prefix is found from where the .pc file lies.
+file(RELATIVE_PATH FPRN_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 foreach(pc tovarin meskade)
     configure_file(pkgconfig/${pc}.pc.in ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc @ONLY)
     install(FILES ${CMAKE_BINARY_DIR}/pkgconfig/${pc}.pc
             DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
+
+# The installation checked in a temporary prefix.
+add_test(NAME InstallLayout.IntoATemporaryPrefix
+         COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-install.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(InstallLayout.IntoATemporaryPrefix PROPERTIES TIMEOUT 300)
