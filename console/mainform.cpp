@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "dumplist.h"
 #include "formcontrols.h"
 #include "languagetable.h"
 #include "languagetext.h"
@@ -14,7 +15,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -180,9 +180,8 @@ void TMainForm::BuildFrame() {
 
     GroupBox3 = NewGroupBox(central, "GroupBox3", QRect());
     auto* boxLayout = new QVBoxLayout(GroupBox3);
-    ListBox1 = new QListWidget(GroupBox3);
+    ListBox1 = new TDumpListBox(GroupBox3);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setUniformItemSizes(true);
     ListBox1->setMinimumHeight(180);
     QFont fixed(QStringLiteral("Courier New"));
     fixed.setStyleHint(QFont::Monospace);
@@ -378,8 +377,7 @@ void TMainForm::ShowReturnBuffer(std::string_view code, const char* buffer, std:
     lines << lang::FromCharset(DumpHeading(lang::GetLanguageText(11363), code))
           << lang::FromCharset(lang::GetLanguageText(11364));
     for (const std::string& line : DumpLines(payload)) lines << lang::FromCharset(line);
-    ListBox1->addItems(lines);
-    ListBox1->setCurrentRow(ListBox1->count() - 1);
+    ListBox1->addLines(lines);
     DecodeReturnBuffer(code, buffer, length);
 }
 

@@ -36,7 +36,6 @@ class QComboBox;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QStackedWidget;
 class QStatusBar;
@@ -44,6 +43,7 @@ class QTimer;
 
 namespace fprn::console {
 
+class TDumpListBox;
 class TMainForm;
 
 enum class PortKind : int { User = 0, Service = 1 };
@@ -98,7 +98,7 @@ public:
     QComboBox* PortCB = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QGroupBox* GroupBox3 = nullptr;
-    QListWidget* ListBox1 = nullptr;
+    TDumpListBox* ListBox1 = nullptr; // the dumps, one line a row
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;

@@ -13,7 +13,7 @@ fprn_add_gtest(replydecode_tests)
 # The main form, its pages and the program's start. Page groups register themselves from their
 # own files, so everything that links the form takes the whole library (fprn_console_whole).
 add_library(fprn_console STATIC
-    mainform.cpp statuspages.cpp languagetable.cpp formcontrols.cpp messagebox.cpp
+    mainform.cpp statuspages.cpp languagetable.cpp formcontrols.cpp messagebox.cpp dumplist.cpp
     progresswindow.cpp consolemain.cpp)
 target_include_directories(fprn_console PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fprn_console PUBLIC fprn_replydecode fprn_fprnapi fprn_language_qt

@@ -13,6 +13,9 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <map>
+#include <string>
+
 namespace fprn::console {
 
 namespace {
@@ -25,14 +28,27 @@ void Illegal(TMainForm& form) {
     ShowErrorBox(&form, Text(MessageTexts().illegalFormat));
 }
 
+// The pages' controls by name, found once: a decode sets every field.
+struct StatusControls {
+    std::map<std::string, QWidget*, std::less<>> byName;
+};
+
+template <typename T> T* Find(TMainForm& form, const char* name) {
+    auto& cache = form.GroupState<StatusControls>().byName;
+    auto it = cache.find(name);
+    if (it == cache.end())
+        it = cache.emplace(name, form.Control<T>(QString::fromLatin1(name))).first;
+    return static_cast<T*>(it->second);
+}
+
 QRadioButton* Radio(TMainForm& form, const char* name) {
-    return form.Control<QRadioButton>(QString::fromLatin1(name));
+    return Find<QRadioButton>(form, name);
 }
 QCheckBox* Check(TMainForm& form, const char* name) {
-    return form.Control<QCheckBox>(QString::fromLatin1(name));
+    return Find<QCheckBox>(form, name);
 }
 QLabel* Label(TMainForm& form, const char* name) {
-    return form.Control<QLabel>(QString::fromLatin1(name));
+    return Find<QLabel>(form, name);
 }
 
 // A group box with its two radio buttons.

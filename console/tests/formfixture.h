@@ -9,8 +9,8 @@
 #include "qtpump.h"
 #include "tempdir.h"
 
+#include "dumplist.h"
 #include <QAbstractButton>
-#include <QListWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -92,11 +92,7 @@ protected:
 
     void Click(const char* button) { form->Button(QString::fromLatin1(button))->click(); }
 
-    QStringList Dump() const {
-        QStringList lines;
-        for (int i = 0; i < form->ListBox1->count(); ++i) lines << form->ListBox1->item(i)->text();
-        return lines;
-    }
+    QStringList Dump() const { return form->ListBox1->lines(); }
 
     template <typename T = QWidget> T* Get(const char* name) const {
         return form->Control<T>(QString::fromLatin1(name));

@@ -1,0 +1,140 @@
+// The console's reply dump and status decoding on the real main form, and a Hardware Status
+// click through the form against the printer emulator beside the bare library round trip.
+// Usage: fprn_bench_console [rounds]
+#include "fprnapi.h"
+#include "mainform.h"
+#include "messagebox.h"
+#include "printer.h"
+#include "qtpump.h"
+#include "replydecode.h"
+
+#include "dumplist.h"
+#include <QAbstractButton>
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+using namespace fprn;
+using namespace fprn::console;
+
+namespace {
+
+// `prepare` runs before each timed round, outside the time.
+template <class Prepare, class Fn> double MedianMs(int rounds, Prepare prepare, Fn once) {
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        prepare();
+        auto t0 = Clock::now();
+        once();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+std::string HardwareReply() {
+    return "O0DEM00012345" + std::string("1234567890") + "\x33\x22" + "1010000" + "00421758" +
+           std::string(16, ' ') + "0010" + "31";
+}
+
+template <class Fn> double MedianMs(int rounds, Fn once) {
+    return MedianMs(
+        rounds, [] {}, once);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    SetMessageBoxSeam([](QMessageBox& box) {
+        std::fprintf(stderr, "box: %s\n", qPrintable(box.text()));
+        return QMessageBox::Ok;
+    });
+    emu::Printer printer;
+    setenv("FPRN_COM2", printer.SlavePath().c_str(), 1);
+    TovarinApi user;
+    MeskadeApi service;
+    if (std::string error = LoadDriverLibraries(user, service); !error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    std::printf("median of %d rounds\n", rounds);
+    {
+        QtPumpBridge bridge("bench");
+        TMainForm form(user, service);
+        form.show();
+        QApplication::processEvents();
+
+        std::string dump(512, '\0');
+        for (std::size_t i = 0; i < dump.size(); ++i) dump[i] = static_cast<char>(i * 7);
+        auto clear = [&] { form.ListBox1->clear(); };
+        double empty =
+            MedianMs(rounds, clear, [&] { form.ShowReturnBuffer("", dump.data(), 512); });
+        double emptyPainted = MedianMs(rounds, clear, [&] {
+            form.ShowReturnBuffer("", dump.data(), 512);
+            form.ListBox1->repaint();
+        });
+        QStringList filler;
+        for (int i = 0; i < 100000; ++i) filler << QStringLiteral("line %1").arg(i);
+        // Back to 100,000 lines before each round.
+        auto refill = [&] {
+            if (form.ListBox1->count() != 100000) {
+                form.ListBox1->clear();
+                form.ListBox1->addLines(filler);
+            }
+        };
+        double full =
+            MedianMs(rounds, refill, [&] { form.ShowReturnBuffer("", dump.data(), 512); });
+        double fullPainted = MedianMs(rounds, refill, [&] {
+            form.ShowReturnBuffer("", dump.data(), 512);
+            form.ListBox1->repaint();
+        });
+        std::printf("512-byte dump into an empty list: %.3f ms (goal < 1 ms), painted %.3f ms\n",
+                    empty, emptyPainted);
+        std::printf("512-byte dump after 100,000 lines: %.3f ms (goal < 2 ms), painted %.3f ms\n",
+                    full, fullPainted);
+        form.ListBox1->clear();
+
+        std::string reply = HardwareReply();
+        double parse = MedianMs(rounds * 10, [&] { (void)ParseHardwareStatus(reply); });
+        double decode = MedianMs(rounds, [&] {
+            form.ShowPage(1);
+            form.DecodeReturnBuffer("40", reply.data(), static_cast<std::int32_t>(reply.size()));
+        });
+        std::printf("reply 40 parsed: %.4f ms; decoded into page 12: %.4f ms (goal < 0.2 ms)\n",
+                    parse, decode);
+
+        // The bare round trip: the same two calls the form makes, on an open port.
+        user.OpenFPrn("COM2", 9600);
+        double bare = MedianMs(rounds, [&] {
+            TFPrnResult r{};
+            std::int32_t size = 0;
+            user.cmHardwareStatus(&r, nullptr, &size);
+            std::vector<char> buffer(static_cast<std::size_t>(size), '\0');
+            user.cmHardwareStatus(&r, buffer.data(), &size);
+            if (r.Code != 0) std::exit(1);
+        });
+        user.CloseFPrn();
+        QAbstractButton* button = form.Button(QStringLiteral("bbtnChkHw"));
+        double click = MedianMs(rounds, [&] {
+            form.ShowPage(1);
+            form.ListBox1->clear();
+            button->click();
+            if (form.CurrentPage() != 12) std::exit(1);
+        });
+        std::printf("Hardware Status click to page 12: %.3f ms; bare library round trip: %.3f ms; "
+                    "the form adds %.3f ms (goal < 1 ms)\n",
+                    click, bare, click - bare);
+        form.close();
+    }
+    SetMessageBoxSeam({});
+    return 0;
+}
