@@ -1,23 +1,48 @@
 #!/usr/bin/env bash
-# The main job. Until the console exists: builds the project, starts the printer emulator on a
-# pseudo-terminal and drives it through the user driver library with tovarin-demo.
+# The main job: the demonstration console against the printer emulator.
+#   scripts/demo.sh           with a display that answers: calvetta opens there; when its window
+#                             closes, what the printer received is printed.
+#   scripts/demo.sh --shots   (or without a display): calvetta-tour runs the console in a virtual
+#                             X server, clicks through it and saves screenshots to build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
+shots=0
+[ "${1:-}" == "--shots" ] && shots=1
 scripts/install-deps.sh
 dir=$(scripts/build.sh plain | tail -n 1)
-bin=$PWD/$dir/bin
+bin=$root/$dir/bin
 
 work=$(mktemp -d)
-trap 'kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; rm -rf "$work"' EXIT
-"$bin/fprn-emulator" --link "$work/port" >"$work/emulator.log" &
+emu=
+trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }; rm -rf "$work"' EXIT
+"$bin/fprn-emulator" --link "$work/COM2" >"$work/emulator.log" &
 emu=$!
-for _ in $(seq 50); do [ -e "$work/port" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -e "$work/COM2" ] && break; sleep 0.1; done
+[ -e "$work/COM2" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
+export FPRN_COM2=$work/COM2
 
+display_answers() {
+    [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1 && return 0
+    # Without xdpyinfo: a Qt program that only connects tells as much.
+    [ -n "${DISPLAY:-}" ] && QT_QPA_PLATFORM=xcb timeout 10 "$bin/calvetta" --bind-only \
+        >/dev/null 2>&1
+}
+
+# The console runs in a scratch folder: its captures land there.
 cd "$work"
 status=0
-"$bin/tovarin-demo" "$work/port" || status=$?
+if [ "$shots" == 0 ] && display_answers; then
+    echo "== calvetta on $DISPLAY (close its window to end)"
+    "$bin/calvetta" || status=$?
+else
+    out=$root/build/demo
+    rm -rf "$out"
+    echo "== calvetta-tour in a virtual X server, screenshots in $out"
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
+        "$bin/calvetta-tour" "$out" || status=$?
+fi
 echo
 echo "== what the printer received"
 cat "$work/emulator.log"
-echo "== trace log: $bin/FiscPrn.log ($(wc -c <"$bin/FiscPrn.log") bytes)"
 exit $status

@@ -15,4 +15,9 @@ for flavour in plain sanitize; do
     dir=$(scripts/build.sh "$flavour" | tail -n 1)
     echo "== $flavour tests"
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600
+    if [ "$flavour" == plain ]; then
+        # The demo tour once, on a virtual X server, as the main job runs it.
+        echo "== demo tour"
+        (unset QT_QPA_PLATFORM; scripts/demo.sh --shots)
+    fi
 done
