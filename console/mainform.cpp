@@ -8,11 +8,13 @@
 #include "replydecode.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -130,6 +132,7 @@ TMainForm::TMainForm(TovarinApi& user, MeskadeApi& service, FormOptions options)
 }
 
 TMainForm::~TMainForm() {
+    if (!keyPreviews_.empty()) qApp->removeEventFilter(this);
     // Page state may refer to widgets; it goes first.
     groupStates_.clear();
     replyHooks_.clear();
@@ -392,6 +395,27 @@ void TMainForm::DecodeReturnBuffer(std::string_view code, const char* buffer, st
 
 void TMainForm::SetReplyHook(int code, ReplyHook hook) {
     replyHooks_[code] = std::move(hook);
+}
+
+void TMainForm::AddKeyPreview(KeyPreview handler) {
+    if (keyPreviews_.empty()) qApp->installEventFilter(this);
+    keyPreviews_.push_back(std::move(handler));
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || keyPreviews_.empty())
+        return QMainWindow::eventFilter(watched, event);
+    // The key goes to the focused control first and then up to its parents: look at it once,
+    // on its way into a control of this form.
+    QWidget* focus = QApplication::focusWidget();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || (focus && widget != focus)) return false;
+    bool taken = false;
+    for (const KeyPreview& preview : keyPreviews_) {
+        Guarded([&] { taken = preview(*static_cast<QKeyEvent*>(event)); });
+        if (taken) return true;
+    }
+    return false;
 }
 
 void TMainForm::Button3Click() {

@@ -34,6 +34,7 @@
 
 class QComboBox;
 class QFileDialog;
+class QKeyEvent;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -168,6 +169,11 @@ public:
     using ReplyHook = std::function<void(const char* buffer, std::int32_t length)>;
     void SetReplyHook(int code, ReplyHook hook);
 
+    // Key preview: each handler sees every key pressed in the form before the control that has
+    // the focus, in the order added, guarded; one that returns true takes the key.
+    using KeyPreview = std::function<bool(QKeyEvent& key)>;
+    void AddKeyPreview(KeyPreview handler);
+
     // State that a page group keeps for the life of the form, made on first use.
     template <typename T> T& GroupState() {
         auto& slot = groupStates_[std::type_index(typeid(T))];
@@ -189,6 +195,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildFrame();
@@ -204,6 +211,7 @@ private:
     std::unique_ptr<TTolmIBusComm> tolmIBusComm1_;
     std::vector<QWidget*> pages_;
     std::map<int, ReplyHook> replyHooks_;
+    std::vector<KeyPreview> keyPreviews_;
     std::map<std::type_index, std::shared_ptr<void>> groupStates_;
 
     bool userPortOpen_ = false;

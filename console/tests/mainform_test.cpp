@@ -173,7 +173,15 @@ TEST_F(FormTest, TheCommandLineSendsTheTextAndDecodesItsReply) {
     EXPECT_EQ(edit->text(), "") << "too short: cleared, nothing sent";
     EXPECT_TRUE(printer.Received().empty());
 
-    edit->setText("40");
+    // The form sees keys before its controls and may take them.
+    std::vector<int> previewed;
+    form->AddKeyPreview([&](QKeyEvent& key) {
+        previewed.push_back(key.key());
+        return key.key() == Qt::Key_X;
+    });
+    QTest::keyClicks(edit, "4x0");
+    EXPECT_EQ(edit->text(), "40");
+    EXPECT_EQ(previewed, (std::vector<int>{Qt::Key_4, Qt::Key_X, Qt::Key_0}));
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(Texts(), std::vector<std::string>{"40"});
     EXPECT_EQ(form->CurrentPage(), 12);
