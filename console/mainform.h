@@ -12,7 +12,11 @@
 //   - connects its handlers with OnClick (which runs them guarded), and the menu buttons of
 //     page 1 found by name;
 //   - runs commands through RunCommand and shows pages with ShowPage;
-//   - keeps its state in GroupState<T>() and may take a step in FormCreate.
+//   - keeps its state in GroupState<T>() and may take a step in FormCreate;
+//   - views the upload replies through SetReplyHook and sees keys first through AddKeyPreview.
+// Its files come in through console/<group>.pages.cmake (target_sources on fprn_console, its
+// tests beside; demo tour steps, tour/tour.h, on fprn_console_tour). The language table already
+// holds the group's rows: once its controls exist, MissingLanguageControls() stops listing them.
 #include "fprnapi.h"
 #include "language.h"
 #include "tolmibus.h"
