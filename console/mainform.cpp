@@ -141,7 +141,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildFrame() {
     auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("Panel1"));
+    central->setObjectName(QStringLiteral("pnlMain")); // "Panel1" is the item page's
     setCentralWidget(central);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);

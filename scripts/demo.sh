@@ -16,7 +16,8 @@ bin=$root/$dir/bin
 work=$(mktemp -d)
 emu=
 trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }; rm -rf "$work"' EXIT
-"$bin/fprn-emulator" --link "$work/COM2" >"$work/emulator.log" &
+# Its items as "DEFAULT.PLU" beside the console, the item file it sells from.
+"$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" >"$work/emulator.log" &
 emu=$!
 for _ in $(seq 100); do [ -e "$work/COM2" ] && break; sleep 0.1; done
 [ -e "$work/COM2" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
