@@ -174,6 +174,25 @@ char TaxLetter(BytesView field) {
     return letter;
 }
 
+// The printed report's fields after the code: system number (6), cashier (14), period start
+// and end (12 each: digits, or blanks for none), then the figures, all digits: cash at start
+// and end (12 each), receipts (9), seven count-and-amount pairs (4 + 12) and two (8 + 12).
+constexpr std::size_t kPrintedReportLength = 231;
+constexpr std::size_t kPeriodAt = 22, kFiguresAt = 46;
+
+void CheckPrintedReport(BytesView text) {
+    if (text.size() < kPrintedReportLength) Refuse(kLength);
+    if (text.size() > kPrintedReportLength) Refuse(kCharacters);
+    BytesView period = text.substr(kPeriodAt, kFiguresAt - kPeriodAt);
+    for (std::size_t k = 0; k < period.size(); k += 12) {
+        BytesView one = period.substr(k, 12);
+        bool blank = one.find_first_not_of(' ') == BytesView::npos;
+        if (!blank && one.find_first_not_of("0123456789") != BytesView::npos) Refuse(kCharacters);
+    }
+    if (text.substr(kFiguresAt).find_first_not_of("0123456789") != BytesView::npos)
+        Refuse(kCharacters);
+}
+
 } // namespace
 
 PrinterState FactoryState() {
@@ -195,7 +214,7 @@ PrinterState FactoryState() {
     const char letters[9] = {'B', 'B', 'C', 'A', 'A', 'C', 'A', 'A', 'E'};
     for (int i = 0; i < 9; ++i) s.departments[i] = Department{letters[i], departments[i]};
 
-    s.vatRates = {2300,         800,          500,          0,           std::nullopt,
+    s.vatRates = {23,           8,            5,            0,           std::nullopt,
                   std::nullopt, std::nullopt, std::nullopt, std::nullopt};
     s.exemptLetter = 'E';
     for (int i = 0; i < 9; ++i) s.clerks[i] = Clerk{"000", "CLERK " + fmt::Dec(i + 1)};
@@ -377,9 +396,12 @@ Bytes Device::Run(BytesView text) {
             Refuse(kUnknownCommand);
         auto code = Number(text.substr(0, 2));
         switch (code) {
-        case 0:  // program report
+        case 0: // program report
+            notInReceipt();
+            return ok;
         case 87: // printed report
             notInReceipt();
+            CheckPrintedReport(text);
             return ok;
 
         case 1: { // head message: line digit, second digit, text
@@ -506,7 +528,9 @@ Bytes Device::Run(BytesView text) {
                 } else if (s.plus.size() < kMaxPlus) {
                     const auto& dep = s.departments[department - 1];
                     auto rate = s.vatRates[dep.taxLetter - 'A'];
-                    int taxRate = dep.taxLetter == s.exemptLetter ? 10000 : rate.value_or(-1);
+                    int taxRate = dep.taxLetter == s.exemptLetter ? 10000
+                                  : rate                              ? *rate * 100
+                                                                      : -1;
                     s.plus.push_back(PluRecord{name, "", price, taxRate, quantity});
                 }
             } else {

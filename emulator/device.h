@@ -21,6 +21,7 @@
 //   Z-number report not numeric, from > to 32, 33; date and monthly reports not numeric,
 //   first date or month, second date 36, 37, 38 (02, 03)
 //   dump address of EPROM and ROM 44, of SRAM 81 (02, 03)
+//   printed report shorter than its 231 characters 02, longer or a figure not digits 03
 //   identification once fiscal 53 (11)
 //   clerk number of 98, of 99 64, 66 (02, 03); wrong clerk password 65 (07); empty service
 //   password 67 (taken before); a 101st package 77 (10)
@@ -30,9 +31,11 @@
 //   44, 45, 48  "O0" and 510 bytes of memory from the address (less at the end of the 1 MiB)
 //   91, 92, 93  tax rates, departments, head messages (texts padded with zero bytes)
 //   89, 90  data frames of up to four records each, then "O0" 0xAA
-// Item records: name, price, tax rate (10000 exempt), quantity sold in hundredths, three
-// empty values, then the barcode in the last 20 bytes. Package records: name, price,
-// quantity and amount sold, quantity and amount returned; selector '1' clears the counts.
+// Tax rates (03, 91) are whole percent, four digits ("0023" is 23 %).
+// Item records: name, price, tax rate in hundredths of a percent (10000 exempt), quantity sold
+// in hundredths, three empty values, then the barcode in the last 20 bytes. Package records:
+// name, price, quantity and amount sold, quantity and amount returned; selector '1' clears the
+// counts.
 //
 // Rules: a sale or package sale opens a receipt; close pays in cash whatever other payments
 // left open; sales stop once a payment started; settings, reports and cash in or out wait
@@ -115,7 +118,7 @@ struct PrinterState {
     Bytes systemNumber = Bytes(16, ' ');
     std::array<Header, 5> headers;
     std::array<Department, 9> departments;
-    std::array<std::optional<int>, 9> vatRates; // hundredths of a percent; empty when not set
+    std::array<std::optional<int>, 9> vatRates; // whole percent; empty when not set
     char exemptLetter = 'E';
     std::array<Clerk, 9> clerks;
     int clerk = 0; // logged-on clerk, 0 for none

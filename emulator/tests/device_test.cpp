@@ -214,7 +214,7 @@ TEST(Receipt, CommandsOutsideTheirPlaceOrMalformedAreRefused) {
           texts::SetHeadMessage(1, 0, "A"), texts::SetDepartName("01", "A", "A"),
           texts::ReceiveCash(1), texts::ClerkLogon(1, "000")})
         EXPECT_EQ(Ask(d, text), "E005") << "receipt open: " << text;
-    std::array<int, 9> rates{2300, 800, 500, 0, 255, 255, 255, 255, 255};
+    std::array<int, 9> rates{23, 8, 5, 0, 255, 255, 255, 255, 255};
     Script(d, {{texts::CancelItem(2, "pcs", 1, "01", "X", 0, 0), "E023"}, // more than the subtotal
                {texts::Payment(1, "CARD", 1.01), "E028"},                 // a card pays no change
                {texts::ReceiptCancel(""), "O0"},
@@ -268,7 +268,7 @@ TEST(Receipt, RefusalsNameTheFieldAtFault) {
         return text;
     };
     const Bytes sale = texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0);
-    std::array<int, 9> rates{2300, 800, 500, 0, 255, 255, 255, 255, 255};
+    std::array<int, 9> rates{23, 8, 5, 0, 255, 255, 255, 255, 255};
     Device d;
     Script(d, {{with(sale, 3, 'x'), "E016"},
                {with(sale, 16, 'x'), "E018"},
@@ -293,11 +293,35 @@ TEST(Receipt, RefusalsNameTheFieldAtFault) {
     EXPECT_EQ(Ask(d, texts::SalePackage(1, "pcs", 1, "ONE TOO MANY")), "E077");
 }
 
+// The printed report is taken only in its exact layout: a text shifted by a character, or a
+// figure that is not digits, is refused; a blank period is taken.
+TEST(Receipt, PrintedReportLayoutIsChecked) {
+    texts::ReportFigures f{};
+    f[0] = 12.5;
+    const Bytes report = texts::PrnRpt("SYS1", "ANNA", "083007122026", "", f);
+    ASSERT_EQ(report.size(), 231u);
+    Bytes shifted = report;
+    shifted.insert(2, " ");
+    Bytes figureShifted = report;
+    figureShifted.erase(60, 1);
+    figureShifted.push_back(' ');
+    Bytes periodLetter = report;
+    periodLetter[23] = 'x';
+    Device d;
+    Script(d, {{report, "O0"},
+               {shifted, "E003"},
+               {report.substr(0, 230), "E002"},
+               {figureShifted, "E003"},
+               {periodLetter, "E003"},
+               {texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0), "O0"},
+               {report, "E005"}});
+}
+
 TEST(Uploads, TaxRatesDepartmentsAndHeadersFollowTheSetCommands) {
     Device d;
     Bytes r = Ask(d, texts::UploadTaxRate());
     ASSERT_EQ(r.size(), 39u);
-    EXPECT_EQ(r, "O0230008000500" + Bytes("0000") + Bytes(20, '\xFF') + "E");
+    EXPECT_EQ(r, "O0002300080005" + Bytes("0000") + Bytes(20, '\xFF') + "E") << "whole percent";
     EXPECT_EQ(Ask(d, texts::SetVatRate({1, 2, 3, 4, 5, 6, 7, 8, 255}, "I")), "O0");
     EXPECT_EQ(Ask(d, texts::UploadTaxRate()),
               "O000010002000300040005000600070008" + Bytes(4, '\xFF') + "I");

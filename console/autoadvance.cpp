@@ -1,0 +1,58 @@
+#include "autoadvance.h"
+
+#include "currencyedit.h"
+#include "mainform.h"
+#include "maskedit.h"
+
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace fprn::console {
+
+namespace {
+
+// What a line edit's limit is when nobody set one.
+constexpr int kNoLimit = 32767;
+
+// The next control in tab order that takes the focus by Tab, as the Tab key would pick it.
+void FocusNextTabStop(QLineEdit& edit) {
+    QWidget* window = edit.window();
+    for (QWidget* w = edit.nextInFocusChain(); w && w != &edit; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || w->focusProxy()) continue;
+        if (w->window() != window || !w->isVisible() || !w->isEnabled()) continue;
+        w->setFocus(Qt::TabFocusReason);
+        return;
+    }
+}
+
+} // namespace
+
+bool EditIsFull(const QLineEdit& edit) {
+    const int limit = edit.maxLength();
+    if (limit <= 0 || limit >= kNoLimit) return false;
+    QString text = edit.text();
+    if (auto* masked = qobject_cast<const editcontrols::TInplaceMaskEdit*>(&edit);
+        masked && masked->IsMasked())
+        text.replace(QString::fromStdU32String(std::u32string(1, masked->BlankChar())),
+                     QStringLiteral(" "));
+    return text.trimmed().size() >= limit;
+}
+
+void HookEditAutoAdvance(TMainForm& form) {
+    for (QLineEdit* edit : form.centralWidget()->findChildren<QLineEdit*>()) {
+        if (qobject_cast<editcontrols::TInplaceCurrencyEdit*>(edit)) continue;
+        QWidget* owner = edit->parentWidget();
+        if (qobject_cast<QAbstractSpinBox*>(owner) || qobject_cast<QComboBox*>(owner)) continue;
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [&form, edit] {
+            // Only the edit being typed in moves on: a handler filling other edits takes
+            // the focus nowhere.
+            if (!edit->hasFocus()) return;
+            form.Guarded([edit] {
+                if (EditIsFull(*edit)) FocusNextTabStop(*edit);
+            });
+        });
+    }
+}
+
+} // namespace fprn::console
