@@ -2,13 +2,13 @@
 // fiscal mode, the X report with its print choice, the service and clerk logons, the printer
 // speed and the printed report; the drawer buttons of the menu; the full firmware update and
 // the key combination that shows its button.
+#include "currencyedit.h"
 #include "fieldreadings.h"
 #include "formcontrols.h"
 #include "fprnapi.h"
 #include "language.h"
 #include "languagetext.h"
 #include "mainform.h"
-#include "currencyedit.h"
 #include "maskedit.h"
 #include "messagebox.h"
 #include "pageedits.h"
@@ -147,8 +147,8 @@ void BuildClerkPage(TMainForm& form) {
         if (!clerk) return;
         std::string name = Bytes(form, "edClerkName");
         if (form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
-                form.User().cmSetClerkPwd(r, clerk->clerk, clerk->password.c_str(), name.c_str(),
-                                          b, n);
+                form.User().cmSetClerkPwd(r, clerk->clerk, clerk->password.c_str(), name.c_str(), b,
+                                          n);
             }))
             form.Button(QStringLiteral("BitBtn16"))->click();
     });
@@ -178,9 +178,9 @@ void BuildPrinterSpeedPage(TMainForm& form) {
 }
 
 // The report's amounts after the receipt count, each with a count that is always 0.
-constexpr const char* kReportAmounts[] = {
-    "edPaidInAmt",   "edPaidOutAmt",  "edSICashAmt",      "edSICardAmt",      "edSICheckAmt",
-    "edDiscountAmt", "edInCreaseAmt", "edSalesRtnPkgAmt", "edTakingRtnPkgAmt"};
+constexpr const char* kReportAmounts[] = {"edPaidInAmt",   "edPaidOutAmt",     "edSICashAmt",
+                                          "edSICardAmt",   "edSICheckAmt",     "edDiscountAmt",
+                                          "edInCreaseAmt", "edSalesRtnPkgAmt", "edTakingRtnPkgAmt"};
 
 // Hour and minute of the hour edit, then day, month and four-digit year of the date edit, as
 // they stand in the edits.
@@ -304,8 +304,8 @@ void ConnectFullUpdate(TMainForm& form) {
         form.ClosePort(PortKind::User);
         form.ClosePort(PortKind::Service);
         form.Service().UpdateFPrnProgram(
-            reinterpret_cast<std::uintptr_t>(static_cast<QWidget*>(&form)),
-            form.PortName().c_str(), 1);
+            reinterpret_cast<std::uintptr_t>(static_cast<QWidget*>(&form)), form.PortName().c_str(),
+            1);
     });
     // Ctrl+Shift+F11, whatever other modifiers are held, shows or hides the button.
     form.AddKeyPreview([&form](QKeyEvent& key) {

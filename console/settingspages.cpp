@@ -47,7 +47,7 @@ int Value(TMainForm& form, const char* spinName) {
 
 const QStringList kTaxLetters = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
 
-// A caption label and, beside it, its field.
+// The caption of a row, at the left of its field.
 void Row(QWidget* page, const char* label, int y) {
     NewLabel(page, label, QPoint(16, y + 4));
 }
@@ -57,7 +57,8 @@ void BuildDatePages(TMainForm& form) {
     const struct {
         const char *label, *spin;
         int minimum, maximum;
-    } dateRows[] = {{"Label4", "YearSE", 0, 99}, {"Label5", "MonthSE", 1, 12}, {"Label6", "DaySE", 1, 31}};
+    } dateRows[] = {
+        {"Label4", "YearSE", 0, 99}, {"Label5", "MonthSE", 1, 12}, {"Label6", "DaySE", 1, 31}};
     int y = 16;
     for (const auto& r : dateRows) {
         Row(date, r.label, y);
@@ -65,7 +66,8 @@ void BuildDatePages(TMainForm& form) {
         y += 36;
     }
     form.OnClick(NewButton(date, "SetDateBtn1", QRect(16, y + 8, 120, 30)), [&form] {
-        int day = Value(form, "DaySE"), month = Value(form, "MonthSE"), year = Value(form, "YearSE");
+        int day = Value(form, "DaySE"), month = Value(form, "MonthSE"),
+            year = Value(form, "YearSE");
         if (form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
                 form.User().cmSetDate(r, day, month, year, b, n);
             }))
@@ -77,7 +79,8 @@ void BuildDatePages(TMainForm& form) {
     const struct {
         const char *label, *spin;
         int maximum;
-    } timeRows[] = {{"Label7", "HourSE", 23}, {"Label8", "MinuteSE", 59}, {"Label9", "SecondSE", 59}};
+    } timeRows[] = {
+        {"Label7", "HourSE", 23}, {"Label8", "MinuteSE", 59}, {"Label9", "SecondSE", 59}};
     y = 16;
     for (const auto& r : timeRows) {
         Row(time, r.label, y);
@@ -311,8 +314,10 @@ void ConnectMenu(TMainForm& form) {
         QDate today = QDate::currentDate();
         Get<QDateEdit>(form, "dtpDate1")->setDate(today);
         Get<QDateEdit>(form, "dtpDate2")->setDate(today);
-        Get<TMaskEdit>(form, "edMonth")->SetText(QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0')));
-        Get<TMaskEdit>(form, "edYear")->SetText(QStringLiteral("%1").arg(today.year(), 4, 10, QLatin1Char('0')));
+        Get<TMaskEdit>(form, "edMonth")
+            ->SetText(QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0')));
+        Get<TMaskEdit>(form, "edYear")
+            ->SetText(QStringLiteral("%1").arg(today.year(), 4, 10, QLatin1Char('0')));
         form.ShowPage(11);
     });
     form.OnClick(QStringLiteral("bbtnDumpSram"), [&form] { form.ShowPage(15); });
@@ -341,15 +346,13 @@ void ConnectMenu(TMainForm& form) {
     form.OnClick(QStringLiteral("bbtnZReport"), [&form] {
         if (form.RunCommand(PortKind::User, "", form.User().cmZReport)) form.ShowPage(1);
     });
-    form.OnClick(QStringLiteral("bbtnPrgReport"), [&form] {
-        form.RunCommand(PortKind::User, "", form.User().cmPrnProgramReport);
-    });
+    form.OnClick(QStringLiteral("bbtnPrgReport"),
+                 [&form] { form.RunCommand(PortKind::User, "", form.User().cmPrnProgramReport); });
     form.OnClick(QStringLiteral("bbtnTestSram"), [&form] {
         const TMessageTexts& texts = MessageTexts();
-        auto answer = ShowMessageBox(&form, QMessageBox::Question,
-                                     lang::FromCharset(texts.confirmationCaption),
-                                     lang::FromCharset(texts.sramEraseQuestion),
-                                     QMessageBox::Yes | QMessageBox::No);
+        auto answer = ShowMessageBox(
+            &form, QMessageBox::Question, lang::FromCharset(texts.confirmationCaption),
+            lang::FromCharset(texts.sramEraseQuestion), QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes)
             form.RunCommand(PortKind::Service, "43", form.Service().cmSRAMErase);
     });
@@ -365,8 +368,8 @@ void BuildSettingsPages(TMainForm& form) {
     ConnectMenu(form);
 }
 
-FPRN_CONSOLE_PAGES(Settings, {"settings", {2, 3, 4, 5, 10, 11, 15, 16}, BuildSettingsPages,
-                              HookEditAutoAdvance});
+FPRN_CONSOLE_PAGES(
+    Settings, {"settings", {2, 3, 4, 5, 10, 11, 15, 16}, BuildSettingsPages, HookEditAutoAdvance});
 
 } // namespace
 

@@ -214,8 +214,7 @@ PrinterState FactoryState() {
     const char letters[9] = {'B', 'B', 'C', 'A', 'A', 'C', 'A', 'A', 'E'};
     for (int i = 0; i < 9; ++i) s.departments[i] = Department{letters[i], departments[i]};
 
-    s.vatRates = {23,           8,            5,            0,           std::nullopt,
-                  std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    s.vatRates = {23, 8, 5, 0}; // the others not set
     s.exemptLetter = 'E';
     for (int i = 0; i < 9; ++i) s.clerks[i] = Clerk{"000", "CLERK " + fmt::Dec(i + 1)};
 
@@ -528,9 +527,7 @@ Bytes Device::Run(BytesView text) {
                 } else if (s.plus.size() < kMaxPlus) {
                     const auto& dep = s.departments[department - 1];
                     auto rate = s.vatRates[dep.taxLetter - 'A'];
-                    int taxRate = dep.taxLetter == s.exemptLetter ? 10000
-                                  : rate                              ? *rate * 100
-                                                                      : -1;
+                    int taxRate = dep.taxLetter == s.exemptLetter ? 10000 : rate ? *rate * 100 : -1;
                     s.plus.push_back(PluRecord{name, "", price, taxRate, quantity});
                 }
             } else {

@@ -15,7 +15,8 @@ Bytes PriceText(std::int64_t hundredths) {
 Bytes TaxLetter(const PrinterState& state, int taxRate) {
     if (taxRate == 10000) return Bytes(1, state.exemptLetter);
     for (std::size_t k = 0; k < state.vatRates.size(); ++k)
-        if (state.vatRates[k] && *state.vatRates[k] * 100 == taxRate) return Bytes(1, static_cast<char>('A' + k));
+        if (state.vatRates[k] && *state.vatRates[k] * 100 == taxRate)
+            return Bytes(1, static_cast<char>('A' + k));
     return {};
 }
 

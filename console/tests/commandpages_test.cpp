@@ -156,8 +156,7 @@ TEST_F(PagesTest, ReportsFromTheMenuAndTheFiscalMemoryPage) {
     Edit("edZNo1")->setText("x");
     Edit("edZNo2")->setText("5");
     Click("bbtnZNoReport");
-    EXPECT_EQ(NewTexts(),
-              (std::vector<std::string>{"220503260704261", "2303260", "21000000050"}));
+    EXPECT_EQ(NewTexts(), (std::vector<std::string>{"220503260704261", "2303260", "21000000050"}));
     EXPECT_EQ(Dump().at(Dump().size() - 3), "Reply to command 21");
     EXPECT_TRUE(boxes.Take().empty());
 
@@ -221,8 +220,8 @@ TEST_F(PagesTest, ServiceLibraryCommandsEraseIdentifyAndCheckTheTaxIdFormat) {
         Mask("edIDFmt")->SetText(format);
         Click("btnSetTaxID");
     }
-    EXPECT_EQ(NewTexts(), (std::vector<std::string>{"521234567890\x33\x22",
-                                                    "521234567890\xEE\xEE"}));
+    EXPECT_EQ(NewTexts(),
+              (std::vector<std::string>{"521234567890\x33\x22", "521234567890\xEE\xEE"}));
     for (const char* format : {"3321", "12"}) {
         Mask("edIDFmt")->SetText(format);
         Click("btnSetTaxID");
@@ -304,8 +303,8 @@ TEST_F(PagesTest, ClerkServiceAndReadOnlyLogons) {
     Click("btnSkipPswd");
     EXPECT_EQ(boxes.Take(), std::vector<QString>{PrinterError(1)});
     EXPECT_EQ(Edit("edSkipPswd")->text(), "");
-    EXPECT_EQ(NewTexts(), (std::vector<std::string>{"991999", "95SECRET", "95 ", "83READ",
-                                                    "83READ"}));
+    EXPECT_EQ(NewTexts(),
+              (std::vector<std::string>{"991999", "95SECRET", "95 ", "83READ", "83READ"}));
 }
 
 TEST_F(PagesTest, MemoryDumpsReadTheirAddressInHexadecimal) {
@@ -328,8 +327,7 @@ TEST_F(PagesTest, MemoryDumpsReadTheirAddressInHexadecimal) {
     EXPECT_EQ(Edit("edEPRomAddr")->text(), "");
     EXPECT_TRUE(Get("btnExecDumpRom")->isHidden());
     Click("btnExecDumpEprom");
-    EXPECT_EQ(NewTexts(),
-              (std::vector<std::string>{"4401F00", "4400000", "48001A0", "4500000"}));
+    EXPECT_EQ(NewTexts(), (std::vector<std::string>{"4401F00", "4400000", "48001A0", "4500000"}));
     EXPECT_TRUE(boxes.Take().empty());
 }
 
@@ -470,8 +468,8 @@ TEST_F(PagesTest, ARefusedCommandShowsItsTextAndKeepsPageAndFields) {
                 {"", 1, "btnOpenDrawer"},
                 {"", 1, "bbtnChkSw"}};
     const std::map<std::string, QString> fields = {
-        {"HMEdit1", "HELLO"}, {"edDepName", "DAIRY"}, {"edZNo1", "1"},   {"edZNo2", "2"},
-        {"edSRamAddr", "100"}, {"edEPRomAddr", "200"}, {"edIDCode", "ABC"}, {"edIDNo", "1"},
+        {"HMEdit1", "HELLO"},  {"edDepName", "DAIRY"},  {"edZNo1", "1"},      {"edZNo2", "2"},
+        {"edSRamAddr", "100"}, {"edEPRomAddr", "200"},  {"edIDCode", "ABC"},  {"edIDNo", "1"},
         {"edClerkPwd", "123"}, {"edClerkName", "ANNA"}, {"edSystemNum", "42"}};
     int error = 10;
     for (const auto& row : rows) {

@@ -3,6 +3,7 @@
 #include "mainform.h"
 #include "tour.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
 #include <QSpinBox>
@@ -48,6 +49,7 @@ void VatRates(Tour& t) {
     const char* const rates[] = {"0023", "0008", "0005", "0000"};
     for (int i = 0; i < 4; ++i) t.Type(QStringLiteral("PtuME%1").arg(i + 1), rates[i]);
     for (int i = 5; i <= 9; ++i) t.Type(QStringLiteral("PtuME%1").arg(i), QString());
+    t.Form().Control<QComboBox>(QStringLiteral("cbTaxType2"))->setCurrentText("E");
     t.Shoot("set-vat-rates");
     t.Click(QStringLiteral("SetVatRateBtn1"));
     t.ExpectNoBox();

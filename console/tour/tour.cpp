@@ -99,8 +99,12 @@ void Tour::Click(const QString& buttonName) {
 void Tour::Type(const QString& editName, const QString& text, bool enter) {
     auto* edit = form_.Control<QLineEdit>(editName);
     edit->setFocus();
-    edit->clear();
-    QTest::keyClicks(edit, text);
+    // Typed over the whole text, as a user replaces it: a mask edit keeps its mask.
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    else
+        QTest::keyClicks(edit, text);
     if (enter) QTest::keyClick(edit, Qt::Key_Return);
     Settle();
 }
