@@ -152,7 +152,7 @@ TEST_F(UploadTest, PackageUploadsSendTheClearFlagAndPutThePanelsCaptionBack) {
 TEST_F(UploadTest, TaxRatesDepartmentsAndHeadMessagesFillTheirPages) {
     Click("bbtnUploadTaxRate");
     EXPECT_EQ(form->CurrentPage(), 28);
-    EXPECT_EQ(Caption("lbRate1"), "2300");
+    EXPECT_EQ(Caption("lbRate1"), "0023"); // whole percent
     EXPECT_EQ(Caption("lbRate4"), "0000");
     EXPECT_EQ(Caption("lbRate5"), "PTU ZW") << "the exempt letter E";
     EXPECT_EQ(Caption("lbRate6"), QString(4, QChar(0xFF))) << "a rate not set";

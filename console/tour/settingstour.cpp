@@ -76,9 +76,9 @@ void Reports(Tour& t) {
     t.ExpectPage(1);
 }
 
-FPRN_TOUR_STEP(DateAndTime, {500, "date and time", DateAndTime});
-FPRN_TOUR_STEP(VatRates, {510, "tax rates", VatRates});
-FPRN_TOUR_STEP(Reports, {520, "X and fiscal-memory reports", Reports});
+FPRN_TOUR_STEP(DateAndTime, {450, "date and time", DateAndTime});
+FPRN_TOUR_STEP(VatRates, {460, "tax rates", VatRates});
+FPRN_TOUR_STEP(Reports, {470, "X and fiscal-memory reports", Reports});
 
 } // namespace
 
