@@ -1,12 +1,16 @@
 // Toolbar timings: the pure arrangement, a widget dock's relayout, painting a dock with a tiled
-// background, building and drawing glyph images, and a mouse move through the hook filters.
+// background, building and drawing glyph images, a mouse move through the hook filters, the
+// layout and floating sizes of a 60-control toolbar, a drag move over 8 docks and a hover step
+// over 40 buttons.
 // Run by hand, offscreen: QT_QPA_PLATFORM=offscreen build/bin/fprn_bench_toolbars
 #include "dockbars.h"
 #include "dockcontrols.h"
+#include "docktoolbar.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTest>
 #include <QWindow>
 
 #include <algorithm>
@@ -203,6 +207,126 @@ void MouseMoves() {
                 hooked.median - bare.median, gHits);
 }
 
+std::vector<TToolbarItem> SixtyItems() {
+    std::vector<TToolbarItem> items(60);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].Separator = i % 6 == 3;
+        items[i].Width = 23 + static_cast<int>(i % 3) * 10;
+        items[i].Height = 22;
+    }
+    return items;
+}
+
+void ToolbarLayout() {
+    std::vector<TToolbarItem> items = SixtyItems();
+    TToolbarLayout layout;
+    layout.FloatingRightEdge = 300;
+    Report("pure moving layout, 60 controls wrapped at 300",
+           Measure(20000, [&](int) { ArrangeToolbarItems(items, layout); }), "< 20 us");
+
+    QWidget form;
+    form.resize(800, 600);
+    auto* bar = new TToolbar;
+    for (const TToolbarItem& i : items) {
+        if (i.Separator) {
+            new TToolbarSep(bar);
+        } else {
+            auto* b = new TToolbarButton(bar);
+            b->resize(i.Width, i.Height);
+        }
+    }
+    bar->SetParent(&form);
+    form.show();
+    QApplication::processEvents();
+    Report("widget moving layout, 60 controls floating",
+           Measure(5000, [&](int) { bar->ArrangeControls(true, doNone, nullptr); }), "< 20 us");
+    std::size_t count = 0;
+    Report("ListFloatingSizes, 60 controls",
+           Measure(200, [&](int) { count = bar->ListFloatingSizes().size(); }), "< 5000 us");
+    std::printf("    %zu floating sizes listed\n", count);
+}
+
+void DragMoves() {
+    QWidget form;
+    form.setGeometry(0, 0, 800, 600);
+    auto* panel = new QWidget(&form);
+    panel->setGeometry(200, 150, 400, 300);
+    TDock* docks[8];
+    for (int i = 0; i < 8; ++i) {
+        QWidget* parent = i < 4 ? &form : panel;
+        docks[i] = new TDock(parent);
+        docks[i]->SetPosition(static_cast<TDockPosition>(i % 4));
+        const QSize s = parent->size();
+        switch (i % 4) {
+        case dpTop:
+            docks[i]->setGeometry(0, 0, s.width(), 0);
+            break;
+        case dpBottom:
+            docks[i]->setGeometry(0, s.height(), s.width(), 0);
+            break;
+        case dpLeft:
+            docks[i]->setGeometry(0, 30, 0, s.height() - 60);
+            break;
+        default:
+            docks[i]->setGeometry(s.width(), 30, 0, s.height() - 60);
+            break;
+        }
+    }
+    auto* bar = new TToolbar;
+    for (int i = 0; i < 6; ++i) new TToolbarButton(bar);
+    bar->SetParent(docks[0]);
+    form.show();
+    QApplication::processEvents();
+    QWindow* win = form.windowHandle();
+    QTest::mousePress(win, Qt::LeftButton, {}, bar->mapTo(&form, QPoint(5, 12)));
+    auto move = [&](int i) {
+        const QPointF at(20 + (i * 7) % 760, 20 + (i * 13) % 560);
+        QMouseEvent e(QEvent::MouseMove, at, at, win->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(win, &e);
+        QApplication::processEvents();
+    };
+    const Stats s = Measure(3000, move);
+    Report("drag move over 8 docks, outline moved and painted", s, "median < 300 us");
+    std::printf("    p99 %.2f us (target < 2000 us); outline %s\n", s.p99,
+                DragOutlineWindow() ? "shown" : "missing");
+    QTest::mouseRelease(win, Qt::LeftButton, {}, QPoint(400, 300));
+    QApplication::processEvents();
+}
+
+void HoverSteps() {
+    QWidget form;
+    form.setGeometry(0, 0, 800, 200);
+    std::vector<TToolbarButton*> buttons;
+    for (int row = 0; row < 2; ++row) {
+        auto* dock = new TDock(&form);
+        dock->setGeometry(0, row * 60, 800, 0);
+        auto* bar = new TToolbar;
+        for (int i = 0; i < 20; ++i) buttons.push_back(new TToolbarButton(bar));
+        bar->SetParent(dock);
+    }
+    form.show();
+    form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&form)) std::printf("    form not active\n");
+    QWindow* win = form.windowHandle();
+    long fewest = 1 << 30, most = 0;
+    auto step = [&](int i) {
+        TToolbarButton* b = buttons[static_cast<std::size_t>(i) % buttons.size()];
+        const QPointF at = b->mapTo(&form, QPoint(11, 11));
+        const long before = TButtonTestSeam::Repaints();
+        QMouseEvent e(QEvent::MouseMove, at, at, win->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(win, &e);
+        const long n = TButtonTestSeam::Repaints() - before;
+        if (i > 0) {
+            fewest = std::min(fewest, n);
+            most = std::max(most, n);
+        }
+    };
+    Report("hover step to the next of 40 buttons", Measure(4000, step), "< 50 us");
+    std::printf("    button repaints per step: %ld to %ld (want exactly 2)\n", fewest, most);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -212,5 +336,8 @@ int main(int argc, char** argv) {
     DockPaint();
     Glyphs();
     MouseMoves();
+    ToolbarLayout();
+    DragMoves();
+    HoverSteps();
     return 0;
 }

@@ -9,6 +9,15 @@ std::optional<QPalette::ColorRole> SystemColorRole(TColor color) {
         return QPalette::Button;
     case clBackground:
         return QPalette::Window;
+    // Captions: the selection colours when active, the dimmed ones when not.
+    case clActiveCaption:
+        return QPalette::Highlight;
+    case clInactiveCaption:
+        return QPalette::Dark;
+    case clCaptionText:
+        return QPalette::HighlightedText;
+    case clInactiveCaptionText:
+        return QPalette::Midlight;
     case clWindow:
         return QPalette::Base;
     case clWindowFrame:

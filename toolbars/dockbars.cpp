@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -557,6 +559,8 @@ TCustomToolWindow::TCustomToolWindow() : QWidget(nullptr) {
     gAllBars.push_back(this);
     RegisterHookCallback(ToolWindowHookCallback, kToolWindowCodes, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a button show the sizing cursors on a floating frame.
+    setMouseTracking(true);
     setMinimumSize(1, 1);
     setMaximumSize(32767, 32767);
     GetToolWindowParams(fParams);
@@ -564,6 +568,7 @@ TCustomToolWindow::TCustomToolWindow() : QWidget(nullptr) {
 
 TCustomToolWindow::~TCustomToolWindow() {
     fDestroying = true;
+    CancelTracking();
     // Leave the docks and the floating list before the widget parts go.
     if (fDockedTo) {
         TDock* dock = fDockedTo;
@@ -767,20 +772,29 @@ void TCustomToolWindow::SetParent(QWidget* newParent) {
         fFloatingPos = parentWidget() ? mapToGlobal(QPoint(0, 0)) : form->mapToGlobal(QPoint(0, 0));
     }
 
+    // Handlers may delete the bar or the dock it goes to: nothing of either is touched then.
+    QPointer<TCustomToolWindow> self(this);
+    QPointer<TDock> newDockAlive(newDock);
     try {
         if (!fDestroying && newParent) {
             if (OnDockChanging) OnDockChanging(this);
-            if (OnDockChangingEx) OnDockChangingEx(this, newDock);
-            if (OnRecreating) OnRecreating(this);
+            if (self && OnDockChangingEx) OnDockChangingEx(this, newDock);
+            if (self && OnRecreating) OnRecreating(this);
         }
     } catch (...) {
-        dropCreated();
+        if (self) dropCreated();
         throw;
+    }
+    if (!self) return;
+    if (newDock && !newDockAlive) {
+        dropCreated();
+        return;
     }
 
     ++fHidden;
     ++fDisableMoved;
     TDock* const oldDock = qobject_cast<TDock*>(parentWidget());
+    QPointer<TDock> oldDockAlive(oldDock);
     QWidget* const oldParent = parentWidget();
     bool oldOpen = false, newOpen = false, boundsOpen = false, controlsOpen = false;
     try {
@@ -798,6 +812,11 @@ void TCustomToolWindow::SetParent(QWidget* newParent) {
 
         if (newParent) {
             DockChangingHidden(newDock);
+            if (!self) {
+                if (oldOpen && oldDockAlive) oldDockAlive->EndArrange();
+                if (newOpen && newDockAlive) newDockAlive->EndArrange();
+                return;
+            }
             if (fLastOrientationKnown) ArrangeControlsAndSize(fLastOrientation, newDock, false);
         }
         fArrangeNeeded = true;
@@ -865,7 +884,7 @@ void TCustomToolWindow::SetParent(QWidget* newParent) {
     if (parentWidget()) Moved();
     if (!fDestroying && newParent) {
         if (OnRecreated) OnRecreated(this);
-        if (OnDockChanged) OnDockChanged(this);
+        if (self && OnDockChanged) OnDockChanged(this);
     }
 }
 
@@ -1045,19 +1064,93 @@ void TCustomToolWindow::RequestDockedNCPaint() {
 
 void TCustomToolWindow::RequestFloatingNCPaint(std::uint8_t parts) {
     if (!Floating() || !isVisible() || parts == 0) return;
-    update(QRegion(rect()).subtracted(QRegion(contentsRect())));
+    // Requests collapse: the parts add up until the paint, which draws only those.
+    fPendingParts |= parts;
+    const TFloatingFrame f = FloatingFrame();
+    QRegion region;
+    for (TFrameParts part : {fpFrame, fpCaption, fpCloseButton})
+        if (parts & part) region += FloatingPartRect(f, part);
+    update(region.subtracted(QRegion(contentsRect())));
 }
 
-void TCustomToolWindow::PaintNonClient(QPainter& painter, std::uint8_t) {
-    const QRegion band = QRegion(rect()).subtracted(QRegion(contentsRect()));
-    if (band.isEmpty()) return;
-    painter.save();
-    painter.setClipRegion(band, Qt::IntersectClip);
-    if (fDockedTo && fDockedTo->HasBackground() && fDockedTo->BackgroundOnToolbars())
-        fDockedTo->PaintBackground(painter, rect(), fDockedTo->TileOriginFor(this));
-    else
-        painter.fillRect(rect(), Resolve(fDockedTo ? fColor : colors::clBtnFace, this));
-    painter.restore();
+TFrameMetrics TCustomToolWindow::FrameMetrics() const {
+    return {FloatingFrameSize(), SmallCaptionHeight()};
+}
+
+TDockedFrame TCustomToolWindow::DockedFrame() const {
+    TDockedFrame f;
+    f.Window = size();
+    f.Vertical = fDockedTo && fDockedTo->IsVertical();
+    f.AllowDrag = !fDockedTo || fDockedTo->AllowDrag();
+    f.Handle = DragHandle();
+    f.Style = fDragHandleStyle;
+    f.CloseButtonWhenDocked = fCloseButtonWhenDocked;
+    f.ClosePressed = fClosePressed;
+    f.Border = fBorderStyle;
+    f.Color = fColor;
+    f.Background = fDockedTo && fDockedTo->HasBackground() && fDockedTo->BackgroundOnToolbars();
+    return f;
+}
+
+TFloatingFrame TCustomToolWindow::FloatingFrame() const {
+    TFloatingFrame f;
+    f.Window = size();
+    f.Metrics = FrameMetrics();
+    f.ShowCaption = fShowCaption;
+    f.CloseButton = fCloseButton;
+    f.ClosePressed = fClosePressed;
+    f.InactiveCaption = fInactiveCaption;
+    return f;
+}
+
+THitTest TCustomToolWindow::HitTest(QPoint p) const {
+    if (fDockedTo) return DockedHitTest(p, DockedFrame());
+    if (Floating()) return FloatingHitTest(p, FloatingFrame());
+    return htClient;
+}
+
+namespace {
+
+void PaintFills(QPainter& painter, const TFillList& fills, const QWidget* w, TDock* dock,
+                const QWidget* tileFor) {
+    for (const TFill& f : fills) {
+        if (f.Kind == fkBackground && dock)
+            dock->PaintBackground(painter, f.Rect, dock->TileOriginFor(tileFor));
+        else
+            painter.fillRect(f.Rect, Resolve(f.Color, w));
+    }
+}
+
+QFont CaptionFont() {
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(11);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+} // namespace
+
+void TCustomToolWindow::PaintNonClient(QPainter& painter, std::uint8_t parts) {
+    if (fDockedTo) {
+        PaintFills(painter, DockedFrameFills(DockedFrame()), this, fDockedTo, this);
+        return;
+    }
+    if (!Floating()) return;
+    const QFont font = CaptionFont();
+    const QFontMetrics metrics(font);
+    const TFramePlan plan =
+        FloatingFramePlan(FloatingFrame(), parts, windowTitle(),
+                          [&](const QString& text) { return metrics.horizontalAdvance(text); });
+    PaintFills(painter, plan.Fills, this, nullptr, this);
+    if (plan.HasText) {
+        painter.save();
+        painter.setFont(font);
+        painter.setPen(Resolve(plan.TextColor, this));
+        painter.setClipRect(plan.TextRect, Qt::IntersectClip);
+        painter.drawText(plan.TextRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         plan.Text);
+        painter.restore();
+    }
 }
 
 void TCustomToolWindow::PaintClientBackground(QPainter& painter) {
@@ -1182,11 +1275,21 @@ void TCustomToolWindow::Moved() {
 
 // ---- event handlers ----
 
-void TCustomToolWindow::paintEvent(QPaintEvent*) {
+void TCustomToolWindow::paintEvent(QPaintEvent* e) {
     GuardHandler([&] {
+        // Only requested parts when nothing else needs painting.
+        std::uint8_t parts = fpAll;
+        if (fPendingParts && Floating()) {
+            const TFloatingFrame f = FloatingFrame();
+            QRegion requested;
+            for (TFrameParts part : {fpFrame, fpCaption, fpCloseButton})
+                if (fPendingParts & part) requested += FloatingPartRect(f, part);
+            if (e->region().subtracted(requested).isEmpty()) parts = fPendingParts;
+        }
+        fPendingParts = 0;
         QPainter p(this);
-        PaintNonClient(p, fpAll);
-        PaintClientBackground(p);
+        PaintNonClient(p, parts);
+        if (e->region().intersects(contentsRect())) PaintClientBackground(p);
     });
 }
 
@@ -1251,16 +1354,126 @@ void TCustomToolWindow::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
+void TCustomToolWindow::FireMouse(const TToolWindowMouseEvent& event, QMouseEvent* e) {
+    if (!event) return;
+    const QPoint p = e->position().toPoint() - contentsRect().topLeft();
+    event(this, e->button(), e->modifiers(), p.x(), p.y());
+}
+
 void TCustomToolWindow::mousePressEvent(QMouseEvent* e) {
+    e->accept();
+    QPointer<TCustomToolWindow> self(this);
     GuardHandler([&] {
-        if (!Floating()) return;
-        raise();
-        QWidget* form = ToolWindowParentForm();
-        if (fFloatingMode == fmOnTopOfParentForm && fActivateParent && form &&
-            QApplication::activeWindow() != this)
-            form->activateWindow();
+        if (Floating()) {
+            raise();
+            QWidget* form = ToolWindowParentForm();
+            if (fFloatingMode == fmOnTopOfParentForm && fActivateParent && form &&
+                QApplication::activeWindow() != this)
+                form->activateWindow();
+        }
+        const QPoint at = e->position().toPoint();
+        const THitTest hit = HitTest(at);
+        if (hit == htClient) {
+            FireMouse(OnMouseDown, e);
+            if (!self) return;
+        }
+        if (e->button() != Qt::LeftButton || ToolWindowTracking()) return;
+        const QPoint global = e->globalPosition().toPoint();
+        if (IsSizingHit(hit)) {
+            if (Floating()) BeginSizing(SizingHandleOf(hit), global);
+            return;
+        }
+        if (hit == htClose) {
+            TrackCloseButton();
+            return;
+        }
+        if (hit != htClient) return;
+        if (QWidget* child = childAt(at); child && child->isVisible() && !ChildIsTransparent(child))
+            return;
+        if (fDockedTo && !fDockedTo->AllowDrag()) return;
+        BeginMoving(at, global, e->modifiers());
     });
-    QWidget::mousePressEvent(e);
+}
+
+void TCustomToolWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+    e->accept();
+    QPointer<TCustomToolWindow> self(this);
+    GuardHandler([&] {
+        const QPoint at = e->position().toPoint();
+        if (HitTest(at) != htClient) return;
+        FireMouse(OnMouseDown, e);
+        if (!self || e->button() != Qt::LeftButton) return;
+        if (QWidget* child = childAt(at); child && child->isVisible() && !ChildIsTransparent(child))
+            return;
+        if (fDockedTo && !fDockedTo->AllowDrag()) return;
+        // Reparenting the bar inside its own event is left to the next turn of the loop.
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                GuardHandler([&] {
+                    if (self) self->DoubleClicked();
+                });
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TCustomToolWindow::DoubleClicked() {
+    if (fDockedTo) {
+        if (fDockMode != dmCanFloat) return;
+        QPointer<TCustomToolWindow> self(this);
+        SetParent(RequireParentForm());
+        if (self) MoveOnScreen(true);
+    } else if (Floating()) {
+        if (fLastDock) {
+            SetDockedTo(fLastDock);
+        } else if (fDefaultDock) {
+            fDockRow = 0;
+            fDockPos = -8;
+            SetDockedTo(fDefaultDock);
+        }
+    }
+}
+
+void TCustomToolWindow::mouseMoveEvent(QMouseEvent* e) {
+    e->accept();
+    GuardHandler([&] {
+        const THitTest hit = HitTest(e->position().toPoint());
+        if (e->buttons() == Qt::NoButton) {
+            if (hit == htLeft || hit == htRight)
+                setCursor(Qt::SizeHorCursor);
+            else if (hit == htTop || hit == htBottom)
+                setCursor(Qt::SizeVerCursor);
+            else
+                unsetCursor();
+        }
+        if (hit == htClient) FireMouse(OnMouseMove, e);
+    });
+}
+
+void TCustomToolWindow::mouseReleaseEvent(QMouseEvent* e) {
+    e->accept();
+    GuardHandler([&] {
+        if (HitTest(e->position().toPoint()) == htClient) FireMouse(OnMouseUp, e);
+    });
+}
+
+void TCustomToolWindow::contextMenuEvent(QContextMenuEvent* e) {
+    if (fPopupMenu) {
+        fPopupMenu->popup(e->globalPos());
+        e->accept();
+    } else {
+        QWidget::contextMenuEvent(e);
+    }
+}
+
+void TCustomToolWindow::SetClosePressed(bool pressed) {
+    if (pressed == fClosePressed) return;
+    fClosePressed = pressed;
+    if (fDockedTo)
+        RequestDockedNCPaint();
+    else
+        RequestFloatingNCPaint(fpCloseButton);
 }
 
 // ---- hooks ----

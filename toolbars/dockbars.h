@@ -24,6 +24,7 @@
 //   shows.
 #include "dockcommon.h"
 #include "dockconsts.h"
+#include "dockframe.h"
 #include "dockmodel.h"
 #include "tcolor.h"
 
@@ -55,12 +56,8 @@ inline constexpr std::uint8_t SetBit(unsigned v) {
 inline constexpr TDockableTo kAllDockPositions =
     SetBit(dpTop) | SetBit(dpBottom) | SetBit(dpLeft) | SetBit(dpRight);
 
-enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
 enum TToolWindowDockMode : std::uint8_t { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum TToolWindowFloatingMode : std::uint8_t { fmOnTopOfParentForm, fmOnTopOfAllForms };
-
-// Floating frame parts for repaint requests.
-enum TFrameParts : std::uint8_t { fpFrame = 1, fpCaption = 2, fpCloseButton = 4, fpAll = 7 };
 
 // Mouse events of a dock: button, modifiers, position in the dock.
 using TDockMouseEvent = std::function<void(TDock* Sender, Qt::MouseButton Button,
@@ -71,12 +68,21 @@ using TRequestDockEvent = std::function<void(TDock* Sender, TCustomToolWindow* B
 using TDockNotifyEvent = std::function<void(TDock* Sender)>;
 
 using TToolWindowNotifyEvent = std::function<void(TCustomToolWindow* Sender)>;
+// Mouse events of a bar: button, modifiers, position in its client area.
+using TToolWindowMouseEvent = std::function<void(TCustomToolWindow* Sender, Qt::MouseButton Button,
+                                                 Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TCloseQueryEvent = std::function<void(TCustomToolWindow* Sender, bool& CanClose)>;
 using TDockChangingExEvent = std::function<void(TCustomToolWindow* Sender, TDock* DockingTo)>;
 
 // The dock position of the tool window holding `control` (its parent chain up to the first tool
 // window): that dock's Position, or kNotDocked when it floats or there is none.
 int DockPositionOfControl(const QWidget* control);
+
+// While a bar is moved or sized: the outline window (a frameless window on top, masked to the
+// outline's ring), else nullptr. For tests and benchmarks.
+QWidget* DragOutlineWindow();
+// Whether a move, a size or a press of a close button is being tracked.
+bool ToolWindowTracking();
 
 class TDock : public QWidget {
     Q_OBJECT
@@ -290,6 +296,14 @@ public:
     TToolWindowNotifyEvent OnRecreating;
     TToolWindowNotifyEvent OnResize;
     TToolWindowNotifyEvent OnVisibleChanged;
+    TToolWindowMouseEvent OnMouseDown;
+    TToolWindowMouseEvent OnMouseMove;
+    TToolWindowMouseEvent OnMouseUp;
+
+    QString Caption() const { return windowTitle(); }
+    void SetCaption(const QString& value) { setWindowTitle(value); }
+    QMenu* PopupMenu() const { return fPopupMenu; }
+    void SetPopupMenu(QMenu* value) { fPopupMenu = value; }
 
     // ---- layout virtuals for descendants ----
     // The bar's client thickness across a row of a dock of that orientation.
@@ -340,15 +354,29 @@ public:
     void CalcNCArea();
     void RequestDockedNCPaint();
     void RequestFloatingNCPaint(std::uint8_t parts);
+    // Parts requested since the last paint.
+    std::uint8_t PendingFrameParts() const { return fPendingParts; }
+    TFrameMetrics FrameMetrics() const;
+    TDockedFrame DockedFrame() const;
+    TFloatingFrame FloatingFrame() const;
+    // What a point in the bar's coordinates means.
+    THitTest HitTest(QPoint p) const;
+    bool ClosePressed() const { return fClosePressed; }
 
 protected:
-    // Paints the frame band (outside contentsRect()); the base fills it with the dock's
-    // background or the bar's colour.
+    // Paints the frame band (outside contentsRect()): docked, the border, handle and close
+    // button; floating, the parts asked for of the raised frame, the caption and its close button.
     virtual void PaintNonClient(QPainter& painter, std::uint8_t parts);
+    // The pointer of a running move or size, in screen pixels (what SizingTrack follows).
+    QPoint TrackingPointer() const { return fTrackingPointer; }
+    // Ends a move or size of this bar without calling back into it (a dying bar).
+    void CancelTracking();
     // Paints the client background: the dock's background when shared, else the colour.
     virtual void PaintClientBackground(QPainter& painter);
     bool Destroying() const { return fDestroying; }
     int UpdatingBounds() const { return fUpdatingBounds; }
+    // Asks GetToolWindowParams again (a descendant's answer, after construction).
+    void RefreshToolWindowParams() { GetToolWindowParams(fParams); }
 
     void paintEvent(QPaintEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
@@ -357,10 +385,25 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     friend class TDock;
     friend class TFloatingWindowParent;
+    friend class TToolWindowTracker;
+
+    // The three loops the frame starts; `at` is the press in the bar's coordinates, `global` on
+    // the screen.
+    void BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifiers modifiers);
+    void BeginSizing(int handle, QPoint global);
+    void TrackCloseButton();
+    void FinishDrag(TDock* target, const QRect& outline);
+    void DoubleClicked();
+    void SetClosePressed(bool pressed);
+    void FireMouse(const TToolWindowMouseEvent& event, QMouseEvent* e);
     friend void ToolWindowHookCallback(THookCode code, const THookPayload& payload);
 
     void Reparent(QWidget* newParent);
@@ -411,6 +454,10 @@ private:
     bool fFloatingPosKnown = false;
     TInsets fInsets;
     TFloatingWindowParent* fFloatingParent = nullptr;
+    QPointer<QMenu> fPopupMenu;
+    bool fClosePressed = false;
+    std::uint8_t fPendingParts = 0;
+    QPoint fTrackingPointer;
 };
 
 // The hidden parent of a floating bar, a zero-size child of the bar's form.

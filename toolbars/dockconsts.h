@@ -16,6 +16,8 @@ inline constexpr const char* STBDockCannotChangePosition =
     "Cannot change Position of a TDock if it already contains controls";
 inline constexpr const char* STBToolwinParentNotAllowed =
     "A tool window can only be placed on a TDock or directly on the form";
+inline constexpr const char* STBToolbarSepParentNotAllowed =
+    "TToolbarSep can only be placed on a TToolbar";
 inline constexpr const char* SParentRequired = "Control '%s' has no parent window";
 inline constexpr const char* SInvalidImageSize = "Invalid image size";
 inline constexpr const char* SReplaceImage = "Unable to Replace Image";

@@ -1,15 +1,18 @@
 // Renders the toolbar library for a person to look at: glyphs in every state on two palettes,
 // content layouts, docks (two rows, bound lines, opaque and transparent backgrounds, a left dock,
-// a full-size bar) and a floating bar, each sheet at 1x and magnified 4x.
+// a full-size bar), a floating bar, toolbars docked and floating in every wrapped size with their
+// frames and outlines, and buttons in every state and kind, each sheet at 1x and magnified 4x.
 // Usage: toolbars_gallery [output folder]   (default: the current folder)
 #include "dockbars.h"
 #include "dockcontrols.h"
+#include "docktoolbar.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
 #include <QPainter>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdio>
 #include <memory>
@@ -341,6 +344,239 @@ QImage FloatingSheet() {
     return Sheet("Floating bar", items);
 }
 
+// ---- toolbars ----
+
+// The editor's main toolbar: four glyph buttons, a separator before the last.
+TToolbar* MainToolbar(const QString& caption = "Main", bool blank = false) {
+    auto* bar = new TToolbar;
+    bar->SetCaption(caption);
+    for (int i = 0; i < 4; ++i) {
+        if (i == 3) new TToolbarSep(bar);
+        auto* b = new TToolbarButton(bar);
+        b->SetGlyph(Strip(2, true));
+        b->SetDisplayMode(dmGlyphOnly);
+        b->SetOpaque(false);
+        if (i == 2) b->setEnabled(false);
+    }
+    if (blank)
+        for (auto* sep : bar->findChildren<TToolbarSep*>()) sep->SetBlank(true);
+    return bar;
+}
+
+void Drag(QWidget* bar, QPoint from, QPoint to) {
+    QWindow* w = bar->window()->windowHandle();
+    QTest::mousePress(w, Qt::LeftButton, {}, w->mapFromGlobal(bar->mapToGlobal(from)));
+    QTest::mouseMove(w, w->mapFromGlobal(bar->mapToGlobal(to)));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, w->mapFromGlobal(bar->mapToGlobal(to)));
+    QApplication::processEvents();
+}
+
+QImage ToolbarSheet() {
+    std::vector<Item> items;
+    {
+        DockForm f;
+        f.form.resize(420, 200);
+        MainToolbar()->SetParent(f.top);
+        TToolbar* left = MainToolbar();
+        left->SetParent(f.left);
+        items.push_back({"docked top and left", f.Grab()});
+    }
+    {
+        DockForm f;
+        f.form.resize(420, 200);
+        int row = 0;
+        for (TDragHandleStyle style : {dhDouble, dhSingle, dhNone})
+            for (bool close : {false, true}) {
+                TToolbar* bar = MainToolbar();
+                bar->SetDragHandleStyle(style);
+                bar->SetCloseButtonWhenDocked(close);
+                bar->SetDockRow(row / 2);
+                bar->SetDockPos(close ? 150 : 0);
+                bar->SetParent(f.top);
+                ++row;
+            }
+        TToolbar* none = MainToolbar();
+        none->SetBorderStyle(bsNone);
+        none->SetDockRow(3);
+        none->SetParent(f.top);
+        TToolbar* closeLeft = MainToolbar();
+        closeLeft->SetCloseButtonWhenDocked(true);
+        closeLeft->SetParent(f.left);
+        items.push_back({"handles: double, single, none; without and with the close button; "
+                         "bsNone; a left dock with close",
+                         f.Grab()});
+    }
+    return Sheet("Toolbars docked", items);
+}
+
+QImage FloatingToolbarSheet() {
+    std::vector<Item> items;
+    DockForm f;
+    f.form.move(40, 40);
+    f.form.show();
+    f.form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&f.form)) std::fprintf(stderr, "form not active\n");
+    TToolbar* bar = MainToolbar("Main toolbar");
+    bar->SetParent(&f.form);
+    bar->SetBounds({200, 300, bar->width(), bar->height()});
+    QApplication::processEvents();
+    // Narrower and narrower through the right edge: every shape the wrapping allows.
+    const std::vector<QSize> sizes = bar->ListFloatingSizes();
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        // The pointer at the wanted width picks the widest shape not wider.
+        const QSize want = bar->AddFloatingNCSize(sizes[i]);
+        if (i > 0) Drag(bar, {bar->width() - 2, 30}, {want.width(), 30});
+        items.push_back({QString("floating %1x%2, right edge %3")
+                             .arg(bar->width())
+                             .arg(bar->height())
+                             .arg(bar->FloatingRightEdge()),
+                         bar->grab().toImage()});
+    }
+    TToolbar* blank = MainToolbar("Blank", true);
+    blank->SetParent(&f.form);
+    blank->SetBounds({500, 300, blank->width(), blank->height()});
+    QApplication::processEvents();
+    Drag(blank, {blank->width() - 2, 30}, {82, 30});
+    items.push_back({"blank separator ending a line: no line", blank->grab().toImage()});
+
+    Drag(bar, {bar->width() - 2, 30}, {400, 30});
+    QWindow* w = bar->windowHandle();
+    const QPoint close = w->mapFromGlobal(bar->mapToGlobal(QPoint(bar->width() - 10, 10)));
+    QTest::mousePress(w, Qt::LeftButton, {}, close);
+    items.push_back({"close button pressed", bar->grab().toImage()});
+    QTest::mouseMove(w, QPoint(20, 30));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(20, 30));
+    QApplication::processEvents();
+
+    TToolbar* cut = MainToolbar("A caption far too long for the bar");
+    cut->SetParent(&f.form);
+    cut->SetBounds({200, 450, cut->width(), cut->height()});
+    cut->SetHideWhenInactive(false);
+    bar->SetHideWhenInactive(false);
+    QApplication::processEvents();
+    items.push_back({"caption cut", cut->grab().toImage()});
+    QApplication::setActiveWindow(nullptr);
+    QApplication::processEvents();
+    items.push_back({"caption inactive", bar->grab().toImage()});
+    QApplication::setActiveWindow(&f.form);
+    QApplication::processEvents();
+
+    // The outlines while moving: one pixel over a dock, the frame's width floating.
+    for (QPoint to : {QPoint(60, 2), QPoint(150, 200)}) {
+        QWindow* bw = bar->windowHandle();
+        QTest::mousePress(bw, Qt::LeftButton, {}, QPoint(30, 10));
+        const QPoint target = f.form.mapToGlobal(to);
+        QWindow* fw = f.form.windowHandle();
+        QTest::mouseMove(fw, fw->mapFromGlobal(target));
+        if (QWidget* o = DragOutlineWindow()) {
+            QImage ring(o->size(), QImage::Format_RGB32);
+            ring.fill(Qt::white);
+            QPainter p(&ring);
+            p.setClipRegion(o->mask());
+            p.drawImage(0, 0, o->grab().toImage());
+            p.end();
+            items.push_back({to.y() < 10 ? "outline over the top dock" : "outline floating", ring});
+        }
+        QTest::keyClick(bar, Qt::Key_Escape);
+        QTest::mouseRelease(fw, Qt::LeftButton, {}, fw->mapFromGlobal(target));
+        QApplication::processEvents();
+    }
+    return Sheet("Toolbars floating", items);
+}
+
+// ---- buttons ----
+
+QImage ButtonSheet() {
+    struct Look {
+        const char* name;
+        std::function<void(TToolbarButton&)> setUp;
+    } looks[] = {
+        {"flat, opaque", [](TToolbarButton&) {}},
+        {"flat, transparent", [](TToolbarButton& b) { b.SetOpaque(false); }},
+        {"not flat", [](TToolbarButton& b) { b.SetFlat(false); }},
+        {"no border", [](TToolbarButton& b) { b.SetNoBorder(true); }},
+        {"drop-down", [](TToolbarButton& b) { b.SetDropdownAlways(true); }},
+        {"combo",
+         [](TToolbarButton& b) {
+             b.SetDropdownAlways(true);
+             b.SetDropdownCombo(true);
+         }},
+        {"caption, glyph left",
+         [](TToolbarButton& b) {
+             b.SetCaption("&Open");
+             b.resize(64, 22);
+         }},
+        {"caption, glyph top",
+         [](TToolbarButton& b) {
+             b.SetCaption("&Open");
+             b.SetLayout(blGlyphTop);
+             b.resize(48, 40);
+         }},
+        {"caption, glyph right",
+         [](TToolbarButton& b) {
+             b.SetCaption("&Open");
+             b.SetLayout(blGlyphRight);
+             b.resize(64, 22);
+         }},
+        {"text only",
+         [](TToolbarButton& b) {
+             b.SetCaption("&Find");
+             b.SetDisplayMode(dmTextOnly);
+             b.resize(40, 22);
+         }},
+        {"glyph only",
+         [](TToolbarButton& b) {
+             b.SetCaption("&Find");
+             b.SetDisplayMode(dmGlyphOnly);
+         }},
+    };
+    struct Cell {
+        const char* name;
+        TButtonState state;
+        bool mouseIn, down, highlight, menu;
+    } cells[] = {{"Up", bsUp, false, false, true, false},
+                 {"Hot", bsHot, true, false, true, false},
+                 {"Pressed", bsPressed, true, false, true, false},
+                 {"Down", bsDown, false, true, true, false},
+                 {"Down, no highlight", bsDown, false, true, false, false},
+                 {"Hot while down", bsDown, true, true, true, false},
+                 {"Disabled", bsDisabled, false, false, true, false},
+                 {"Arrow pressed", bsPressed, true, false, true, true}};
+    const int cellWidth = 92;
+    std::vector<Item> items;
+    QImage head(8 * cellWidth, 16, QImage::Format_RGB32);
+    head.fill(Qt::white);
+    {
+        QPainter p(&head);
+        for (int i = 0; i < 8; ++i)
+            p.drawText(QRect(i * cellWidth, 0, cellWidth, 16), Qt::AlignLeft, cells[i].name);
+    }
+    items.push_back({"states:", head});
+    for (const Look& look : looks) {
+        QWidget strip;
+        strip.setAutoFillBackground(true);
+        QPalette pal = strip.palette();
+        pal.setColor(QPalette::Window, QColor(0xB8, 0xC8, 0xD8));
+        strip.setPalette(pal);
+        strip.resize(8 * cellWidth, 44);
+        for (int i = 0; i < 8; ++i) {
+            auto* b = new TToolbarButton(&strip);
+            b->SetGlyph(Strip(2, true));
+            look.setUp(*b);
+            b->move(i * cellWidth + 4, 2);
+            if (cells[i].down) {
+                b->SetGroupIndex(1 + i);
+                b->SetDown(true);
+            }
+            b->SetHighlightWhenDown(cells[i].highlight);
+            if (cells[i].state == bsDisabled) b->setEnabled(false);
+            TButtonTestSeam::Show(b, cells[i].state, cells[i].mouseIn, cells[i].menu);
+        }
+        items.push_back({look.name, strip.grab().toImage()});
+    }
+    return Sheet("Toolbar buttons (toolbar colour behind)", items);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -354,5 +590,8 @@ int main(int argc, char** argv) {
     ok = Save(ContentSheet(), outDir, "content") && ok;
     ok = Save(DockSheet(), outDir, "docks") && ok;
     ok = Save(FloatingSheet(), outDir, "floating") && ok;
+    ok = Save(ToolbarSheet(), outDir, "toolbars") && ok;
+    ok = Save(FloatingToolbarSheet(), outDir, "toolbars_floating") && ok;
+    ok = Save(ButtonSheet(), outDir, "buttons") && ok;
     return ok ? 0 : 1;
 }

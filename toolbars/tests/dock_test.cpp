@@ -141,11 +141,12 @@ TEST(Dock, BackgroundRunsOnIntoBars) {
     b->SetParent(f.top);
     f.Show();
 
-    // Dock client, a bar's frame band and a bar's client all show one pattern, anchored at the
-    // form's origin; the bound lines are shadow above and left, highlight below and right.
+    // Dock client, a bar's frame band (inside its edge, between the grips) and a bar's client all
+    // show one pattern, anchored at the form's origin; the bound lines are shadow above and left,
+    // highlight below and right.
     const QImage shot = f.form.grab().toImage();
-    const QPoint probes[] = {{300, 10},        {390, 20},         {b->x() + 4, 12},
-                             {b->x() + 30, 3}, {a->x() + 20, 20}, {a->x() + 1, 1}};
+    const QPoint probes[] = {{300, 10},        {390, 20},         {b->x() + 10, 12},
+                             {b->x() + 30, 3}, {a->x() + 20, 20}, {a->x() + 1, 2}};
     for (QPoint p : probes) {
         const QPoint in = p + f.top->pos();
         QRgb want = tile.pixel(in.x() % 7, in.y() % 5);
