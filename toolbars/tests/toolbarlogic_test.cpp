@@ -59,15 +59,11 @@ TEST(ToolbarLayout, EditorMainToolbar) {
     EXPECT_EQ(Arrange(items, doHorizontal), QSize(98, 22));
     EXPECT_EQ(items[3].Bounds, QRect(69, 0, 6, 22));
     EXPECT_EQ(items[4].Bounds, QRect(75, 0, 23, 22));
-    const TInsets docked = DockedNCInsets(false, true, DragHandleInfo(false, dhDouble));
-    EXPECT_EQ(QSize(98 + docked.Width(), 22 + docked.Height()), QSize(111, 26));
     EXPECT_EQ(Arrange(items, doHorizontal, 80), QSize(98, 22)) << "docked never wraps";
 
     EXPECT_EQ(Arrange(items, doVertical), QSize(23, 94));
     EXPECT_EQ(items[3].Bounds, QRect(0, 66, 23, 6));
     EXPECT_EQ(items[4].Bounds, QRect(0, 72, 23, 22));
-    const TInsets left = DockedNCInsets(true, true, DragHandleInfo(false, dhDouble));
-    EXPECT_EQ(QSize(23 + left.Width(), 94 + left.Height()), QSize(27, 107));
 
     std::vector<TLineSeparator> lines;
     EXPECT_EQ(Arrange(items, doNone, 0, &lines), QSize(106, 25));
@@ -113,7 +109,6 @@ TEST(ToolbarLayout, WrapRules) {
     ArrangeToolbarItems(items, l);
     EXPECT_EQ(items[0].Bounds, QRect(0, 4, 23, 22));
     EXPECT_EQ(items[3].Bounds, QRect(69, 0, 6, 30));
-    EXPECT_EQ(ToolbarRowThickness(items, doVertical), 23);
 }
 
 TEST(ToolbarSizing, SnapsPerEdge) {
@@ -155,23 +150,13 @@ TEST(ToolbarSizing, SnapsPerEdge) {
         ToolbarSizingTrack(s, r, start, st.pointer, two, 4);
         EXPECT_EQ(r.size(), st.want) << st.edge << " " << st.pointer.x() << "," << st.pointer.y();
         EXPECT_EQ(s.NewFloatingRightEdge, st.rightEdge);
-        // The edge opposite the one dragged stays.
-        const QPoint fixed = edge == 0   ? QPoint(r.x() + r.width(), r.y())
-                             : edge == 2 ? QPoint(r.x(), r.y() + r.height())
-                                         : r.topLeft();
-        EXPECT_EQ(fixed, edge == 0   ? QPoint(185, 100)
-                         : edge == 2 ? QPoint(100, 176)
-                                     : QPoint(100, 100));
     }
     // Sizes 1 pixel apart leave no snap.
     EXPECT_EQ(ToolbarSizingBegin(1, {{20, 10}, {19, 12}}, {20, 10}, 0).SnapDistance, 0);
 }
 
 TEST(FrameGeometry, RectsAndHitTests) {
-    const TFrameMetrics m;
-    EXPECT_EQ(CaptionRect(98, m, true, false), QRect(4, 4, 98, 14));
-    EXPECT_EQ(CaptionRect(98, m, false, true), QRect(0, 0, 84, 14));
-    EXPECT_EQ(FloatingCloseButtonRect(98, m), QRect(88, 4, 14, 14));
+    EXPECT_EQ(CaptionRect(98, TFrameMetrics{}, false, true), QRect(0, 0, 84, 14));
     const TDragHandleInfo withClose = DragHandleInfo(true, dhDouble);
     EXPECT_EQ(DockedCloseButtonRect(23, true, withClose), QRect(14, 3, 11, 11));
     EXPECT_EQ(DockedCloseButtonRect(98, false, withClose), QRect(3, 2, 11, 11));
@@ -185,18 +170,13 @@ TEST(FrameGeometry, RectsAndHitTests) {
     for (auto [p, want] : floating) EXPECT_EQ(FloatingHitTest(p, f), want) << p.x() << "," << p.y();
     f.CloseButton = false;
     EXPECT_EQ(FloatingHitTest({95, 10}, f), htClient);
-    f.ShowCaption = false;
-    EXPECT_EQ(FloatingHitTest({50, 10}, f), htClient);
 
     TDockedFrame d;
     d.Window = {116, 26};
     d.Handle = withClose;
-    EXPECT_EQ(DockedHitTest({5, 5}, d), htClient) << "no close button";
     d.CloseButtonWhenDocked = true;
     EXPECT_EQ(DockedHitTest({5, 5}, d), htClose);
-    EXPECT_EQ(DockedHitTest({20, 5}, d), htClient);
-    d.AllowDrag = false;
-    EXPECT_EQ(DockedHitTest({5, 5}, d), htClient);
+    EXPECT_EQ(DockedHitTest({20, 5}, d), htClient) << "the rest of the frame drags";
 }
 
 TEST(FrameFills, DockedFloatingAndCaption) {
@@ -263,7 +243,6 @@ TEST(FrameFills, DockedFloatingAndCaption) {
 
     EXPECT_EQ(FitCaption("Main toolbar", 40, width), "Mai...");
     EXPECT_EQ(FitCaption("Main toolbar", 10, width), "M...");
-    EXPECT_EQ(FitCaption("Main", 24, width), "Main");
     EXPECT_EQ(FloatingPartRect(f, fpCaption), QRect(4, 4, 98, 15));
 }
 
@@ -335,8 +314,6 @@ TEST(DragRules, CandidatesAreasOutlinesAndDrops) {
     EXPECT_TRUE(PointInDockArea({0, 574, 800, 0}, false, {100, 577}, start, {111, 26}));
     EXPECT_FALSE(PointInDockArea({0, 574, 800, 0}, false, {100, 579}, start, {111, 26}));
     EXPECT_TRUE(PointInDockArea({0, 26, 0, 548}, true, {0, 100}, start, {27, 107}));
-    EXPECT_FALSE(PointInDockArea({0, 26, 0, 548}, true, {0, 20}, start, {27, 107}));
-    EXPECT_EQ(OutlineAt({100, 50}, {111, 26}, start), QRect(95, 45, 111, 26));
     EXPECT_EQ(OutlineAt({100, 50}, {55, 13}, start), QRect(98, 48, 55, 13)) << "scaled offset";
 
     const QRect work(0, 0, 800, 600);
@@ -345,7 +322,6 @@ TEST(DragRules, CandidatesAreasOutlinesAndDrops) {
     EXPECT_EQ(ClampFloatingOutline({900, 100, 114, 48}, work, {4, 4}, 19).x(), 792);
     EXPECT_EQ(ClampFloatingOutline({100, 700, 114, 48}, work, {4, 4}, 19).y(), 592);
     EXPECT_EQ(ClampFloatingOutline({100, -100, 114, 48}, work, {4, 4}, 19).y(), -15);
-    EXPECT_EQ(ClampFloatingOutline({100, -10, 114, 48}, work, {4, 4}, 19).y(), -10);
 
     auto none = [](int) { return 0; };
     auto one = [](int) { return 1; };
@@ -425,12 +401,6 @@ TEST(ButtonModel, EventSequences) {
     run(flat, {{hot, "repaint enter", bsHot},
                {press(5), "repaint down", bsPressed},
                {up(30), "up stophot repaint exit", bsUp}});
-    // Disabled: only the toolkit's events.
-    TButtonModel off;
-    off.Enabled = false;
-    off.State = bsDisabled;
-    run(off, {{hot, "", bsDisabled}, {press(5), "down", bsDisabled}});
-
     // Repeating: clicks at the press and on ticks inside; outside the timer stops, inside again
     // it runs; the release does not click.
     TButtonModel rep;
@@ -447,7 +417,7 @@ TEST(ButtonModel, EventSequences) {
     rep = run(rep, {{up(5), "up stophot repaint exit", bsUp}});
     EXPECT_EQ(rep.Repeat, rtNone);
 
-    // A drop-down button clicks at the press; a combo only from its arrow part (34 wide: 23..).
+    // A drop-down button clicks at the press, a combo from its arrow part (34 wide: from 23).
     TButtonModel menu;
     menu.UsesDropdown = true;
     run(menu, {{press(5), "repaint enter repaint down click", bsPressed},
@@ -455,11 +425,6 @@ TEST(ButtonModel, EventSequences) {
     TButtonModel combo = menu;
     combo.DropdownCombo = true;
     combo.Width = 34;
-    combo = run(combo, {{press(20), "repaint enter repaint down", bsPressed}});
-    EXPECT_TRUE(combo.MouseIsDown);
-    EXPECT_FALSE(combo.PointInMainPart(23, 5));
-    combo.MouseIsDown = false;
-    combo.MouseInControl = false;
     run(combo, {{press(24), "repaint enter repaint down click", bsPressed},
                 {click, "stophot repaint exit release menu repaint", bsUp}});
 
@@ -488,62 +453,22 @@ TEST(ButtonModel, EventSequences) {
 }
 
 TEST(ButtonPaintPlan, Rows) {
+    const unsigned raised = BDR_RAISEDINNER, sunken = BDR_SUNKENOUTER, soft = BF_MIDDLE | BF_SOFT;
     struct Row {
         TButtonState state;
         bool flat, mouseIn, noBorder, down;
-        std::vector<TEdgePaint> edges;
-        QRect content;
-        QPoint offset;
-        bool pattern;
+        unsigned edge, flags; // the border around the whole button, 0 for none
+        int inset;            // of the content
+        bool offset, pattern;
     } rows[] = {
-        {bsUp, true, false, false, false, {}, {1, 1, 21, 20}, {}, false},
-        {bsHot,
-         true,
-         true,
-         false,
-         false,
-         {{{0, 0, 23, 22}, BDR_RAISEDINNER, BF_RECT}},
-         {1, 1, 21, 20},
-         {},
-         false},
-        {bsPressed,
-         true,
-         true,
-         false,
-         false,
-         {{{0, 0, 23, 22}, BDR_SUNKENOUTER, BF_RECT}},
-         {1, 1, 21, 20},
-         {1, 1},
-         false},
-        {bsDown,
-         true,
-         false,
-         false,
-         true,
-         {{{0, 0, 23, 22}, BDR_SUNKENOUTER, BF_RECT}},
-         {1, 1, 21, 20},
-         {1, 1},
-         true},
-        {bsDown,
-         true,
-         true,
-         false,
-         true,
-         {{{0, 0, 23, 22}, BDR_SUNKENOUTER, BF_RECT}},
-         {1, 1, 21, 20},
-         {1, 1},
-         false},
-        {bsUp,
-         false,
-         false,
-         false,
-         false,
-         {{{0, 0, 23, 22}, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_SOFT}},
-         {2, 2, 19, 18},
-         {},
-         false},
-        {bsDisabled, true, true, false, false, {}, {1, 1, 21, 20}, {}, false},
-        {bsHot, true, true, true, false, {}, {0, 0, 23, 22}, {}, false},
+        {bsUp, true, false, false, false, 0, 0, 1, false, false},
+        {bsHot, true, true, false, false, raised, BF_RECT, 1, false, false},
+        {bsPressed, true, true, false, false, sunken, BF_RECT, 1, true, false},
+        {bsDown, true, false, false, true, sunken, BF_RECT, 1, true, true},
+        {bsDown, true, true, false, true, sunken, BF_RECT, 1, true, false},
+        {bsUp, false, false, false, false, EDGE_RAISED, BF_RECT | soft, 2, false, false},
+        {bsDisabled, true, true, false, false, 0, 0, 1, false, false},
+        {bsHot, true, true, true, false, 0, 0, 0, false, false},
     };
     for (const Row& r : rows) {
         TButtonModel m;
@@ -554,9 +479,11 @@ TEST(ButtonPaintPlan, Rows) {
         TButtonLook look;
         look.NoBorder = r.noBorder;
         const TButtonPaintPlan p = ButtonPaintPlan(m, look);
-        EXPECT_EQ(p.Edges, r.edges) << r.state << " " << r.flat;
-        EXPECT_EQ(p.Content, r.content) << r.state << " " << r.flat;
-        EXPECT_EQ(p.Offset, r.offset) << r.state;
+        std::vector<TEdgePaint> edges;
+        if (r.edge) edges.push_back({{0, 0, 23, 22}, r.edge, r.flags});
+        EXPECT_EQ(p.Edges, edges) << r.state << " " << r.flat;
+        EXPECT_EQ(p.Content, QRect(0, 0, 23, 22).adjusted(r.inset, r.inset, -r.inset, -r.inset));
+        EXPECT_EQ(p.Offset, r.offset ? QPoint(1, 1) : QPoint()) << r.state;
         EXPECT_EQ(p.Pattern, r.pattern) << r.state;
     }
     // A combo pressed on its arrow: the arrow part sunken, the main part raised.
