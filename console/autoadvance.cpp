@@ -15,18 +15,17 @@ namespace {
 // What a line edit's limit is when nobody set one.
 constexpr int kNoLimit = 32767;
 
-// The next control in tab order that takes the focus by Tab, as the Tab key would pick it.
-void FocusNextTabStop(QLineEdit& edit) {
-    QWidget* window = edit.window();
-    for (QWidget* w = edit.nextInFocusChain(); w && w != &edit; w = w->nextInFocusChain()) {
+} // namespace
+
+void FocusNextTabStop(QWidget& control) {
+    QWidget* window = control.window();
+    for (QWidget* w = control.nextInFocusChain(); w && w != &control; w = w->nextInFocusChain()) {
         if ((w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || w->focusProxy()) continue;
         if (w->window() != window || !w->isVisible() || !w->isEnabled()) continue;
         w->setFocus(Qt::TabFocusReason);
         return;
     }
 }
-
-} // namespace
 
 bool EditIsFull(const QLineEdit& edit) {
     const int limit = edit.maxLength();

@@ -2,6 +2,7 @@
 // Moving on when an edit is full: once the text of a plain or mask edit of the form reaches
 // the edit's length limit while the user types into it, the focus goes to the next tab stop.
 class QLineEdit;
+class QWidget;
 
 namespace fprn::console {
 
@@ -16,5 +17,8 @@ void HookEditAutoAdvance(TMainForm& form);
 // none), and its text without blanks at either end (a mask edit's with its literals, blank
 // positions as blanks) is at least that long.
 bool EditIsFull(const QLineEdit& edit);
+
+// Moves the focus to the next control in tab order that takes it by Tab, as the Tab key would.
+void FocusNextTabStop(QWidget& control);
 
 } // namespace fprn::console

@@ -46,6 +46,9 @@ enum Error {
     kMonth = 42,
     kDay = 43,
     kMemoryDumpAddress = 44,
+    kInvoiceMode = 45,
+    kInvoiceData = 46,
+    kPostponedFull = 47,
     kAlreadyFiscal = 53,
     kSetClerk = 64,
     kClerkLogon = 65,
@@ -380,8 +383,20 @@ Bytes Device::Run(BytesView text) {
         if (s.receiptOpen) return;
         s.receiptOpen = true;
         s.receiptNumber = s.receiptNumber % 999999 + 1;
+        s.returnReceipt = false;
         s.subtotal = s.paid = s.paidNonCash = 0;
+        s.lines.clear();
         s.paymentStarted = false;
+    };
+    auto closeReceipt = [&] {
+        s.receiptOpen = s.returnReceipt = false;
+        s.subtotal = s.paid = s.paidNonCash = 0;
+        s.lines.clear();
+        s.paymentStarted = false;
+    };
+    // Sales, payments and the sale's close have no place in a return receipt.
+    auto saleReceipt = [&] {
+        if (s.receiptOpen && s.returnReceipt) Refuse(kSequence);
     };
     auto addToSubtotal = [&](std::int64_t amount) {
         if (s.subtotal + amount > kMaxAmount) Refuse(kReceiptDigits);
@@ -516,11 +531,13 @@ Bytes Device::Run(BytesView text) {
             auto amount = LineAmount(quantity, price);
             if (flag == '1') amount += LineAmount(quantity, packagePrice);
             if (s.paymentStarted && s.receiptOpen) Refuse(kSequence);
+            saleReceipt();
             auto plu = std::find_if(s.plus.begin(), s.plus.end(),
                                     [&](const PluRecord& p) { return p.name == name; });
             if (code == 30) {
                 openReceipt();
                 addToSubtotal(amount);
+                s.lines.push_back(amount);
                 s.salesSinceZ = true;
                 if (plu != s.plus.end()) {
                     plu->sold += quantity;
@@ -534,24 +551,34 @@ Bytes Device::Run(BytesView text) {
                 needReceipt();
                 if (amount > s.subtotal) Refuse(kAboveSale);
                 s.subtotal -= amount;
+                // The last line of that amount goes.
+                auto line = std::find(s.lines.rbegin(), s.lines.rend(), amount);
+                if (line != s.lines.rend()) s.lines.erase(std::next(line).base());
                 if (plu != s.plus.end())
                     plu->sold = std::max<std::int64_t>(0, plu->sold - quantity);
             }
             return ok;
         }
         case 32:   // discount
-        case 38: { // increase: base digit, value in hundredths of a percent of the subtotal
-            Number(Field(text, 2, 1), kDiscountParameter);
+        case 38: { // increase: base digit (0 the last sold line, 1 the subtotal), value in
+                   // hundredths of a percent
+            auto base = Number(Field(text, 2, 1), kDiscountParameter);
             auto value = Number(Rest(text, 3), kDiscountCharacters);
             needReceipt();
+            saleReceipt();
             if (s.paymentStarted) Refuse(kSequence);
-            if (code == 32 && value > 10000) Refuse(kDiscountParameter);
-            auto change = static_cast<std::int64_t>(
-                (static_cast<__int128>(s.subtotal) * value + 5000) / 10000);
-            if (code == 32)
+            if (base > 1 || (code == 32 && value > 10000)) Refuse(kDiscountParameter);
+            std::int64_t* line = base == 0 && !s.lines.empty() ? &s.lines.back() : nullptr;
+            std::int64_t changed = base == 1 ? s.subtotal : line ? *line : 0;
+            auto change =
+                static_cast<std::int64_t>((static_cast<__int128>(changed) * value + 5000) / 10000);
+            if (code == 32) {
                 s.subtotal -= change;
-            else
+                if (line) *line -= change;
+            } else {
                 addToSubtotal(change);
+                if (line) *line += change;
+            }
             return ok;
         }
         case 33: { // payment: type digit, name, amount in hundredths
@@ -559,6 +586,7 @@ Bytes Device::Run(BytesView text) {
             Field(text, 3, 20);
             auto amount = Number(Rest(text, 23), kPaymentCharacters);
             needReceipt();
+            saleReceipt();
             if (amount > kMaxAmount) Refuse(kReceiptDigits);
             // Cards and cheques give no change: nothing more is taken once they cover the sale.
             if (type != 0 && s.paidNonCash + amount > s.subtotal) Refuse(kPaymentNotPermitted);
@@ -567,22 +595,55 @@ Bytes Device::Run(BytesView text) {
             s.paymentStarted = true;
             return ok;
         }
-        case 34: { // close: what cards and cheques did not cover was paid in cash
+        case 34:   // close: what cards and cheques did not cover was paid in cash
+        case 85: { // package sale payment, the same
             needReceipt();
+            saleReceipt();
             s.drawer = std::min(kMaxAmount,
                                 s.drawer + std::max<std::int64_t>(0, s.subtotal - s.paidNonCash));
             s.takingsSinceZ = std::min(kMaxAmount, s.takingsSinceZ + s.subtotal);
-            s.receiptOpen = false;
-            s.subtotal = s.paid = s.paidNonCash = 0;
-            s.paymentStarted = false;
+            closeReceipt();
             return ok;
         }
+        case 97: // package return payment: out of the drawer
+            needReceipt();
+            if (!s.returnReceipt) Refuse(kSequence);
+            if (s.subtotal > s.drawer) Refuse(kPaymentNotPermitted);
+            s.drawer -= s.subtotal;
+            closeReceipt();
+            return ok;
         case 37: // cancel receipt
             needReceipt();
-            s.receiptOpen = false;
-            s.subtotal = s.paid = s.paidNonCash = 0;
-            s.paymentStarted = false;
+            closeReceipt();
             return ok;
+        case 63: { // invoice info "8", mode, slot (6), total (12), tax (12)
+            if (Number(Field(text, 2, 1)) != 8) Refuse(kCharacters);
+            auto mode = Number(Field(text, 3, 1), kInvoiceMode);
+            auto slot = Number(Field(text, 4, 6), kInvoiceData);
+            auto total = Number(Field(text, 10, 12), kInvoiceData);
+            auto tax = Number(Field(text, 22, 12), kInvoiceData);
+            if (mode > 1) Refuse(kInvoiceMode);
+            if (slot < 1 || slot > 3) Refuse(kInvoiceData);
+            auto& held = s.postponed[static_cast<std::size_t>(slot - 1)];
+            if (mode == 0) {
+                needReceipt();
+                saleReceipt();
+                if (s.paymentStarted) Refuse(kSequence);
+                if (held.held) Refuse(kPostponedFull);
+                held = {true, total, tax, s.subtotal, s.lines, s.receiptNumber};
+                closeReceipt();
+            } else {
+                notInReceipt();
+                if (!held.held || held.total != total || held.tax != tax) Refuse(kInvoiceData);
+                closeReceipt();
+                s.receiptOpen = true;
+                s.receiptNumber = held.receiptNumber;
+                s.subtotal = held.subtotal;
+                s.lines = held.lines;
+                held = {};
+            }
+            return ok;
+        }
         case 39: // subtotal
             needReceipt();
             return ok + fmt::DecMin(s.subtotal, 12);
@@ -604,9 +665,6 @@ Bytes Device::Run(BytesView text) {
             return ok + fmt::DecMin(s.drawer, 12);
         case 82: // drawer
         case 83: // logon without password
-        case 85: // package payments
-        case 97:
-        case 63: // invoice info
             return ok;
 
         case 84:   // sale of a package
@@ -622,11 +680,18 @@ Bytes Device::Run(BytesView text) {
             }
             if (code == 84) {
                 if (s.paymentStarted && s.receiptOpen) Refuse(kSequence);
+                saleReceipt();
                 openReceipt();
                 addToSubtotal(amount);
                 s.salesSinceZ = true;
+            } else if (!s.receiptOpen || s.returnReceipt) {
+                // A return of its own: what the drawer pays out at 97.
+                if (!s.receiptOpen) {
+                    openReceipt();
+                    s.returnReceipt = true;
+                }
+                addToSubtotal(amount);
             } else {
-                needReceipt();
                 if (s.paymentStarted) Refuse(kSequence);
                 if (amount > s.subtotal) Refuse(kAboveSale);
                 s.subtotal -= amount;

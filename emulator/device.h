@@ -25,6 +25,8 @@
 //   identification once fiscal 53 (11)
 //   clerk number of 98, of 99 64, 66 (02, 03); wrong clerk password 65 (07); empty service
 //   password 67 (taken before); a 101st package 77 (10)
+//   invoice info: mode not 0 or 1 45, slot not 1-3 or no such postponed receipt 46, slot
+//   already holding one 47; package payment above the drawer 28
 // Replies other than "O0":
 //   40  62 bytes, 41  48 bytes, 47  "P0" and the status digit (the console's status pages)
 //   39  "O0" and the subtotal, 88  "O0" and the cash in drawer: 12 digits in hundredths
@@ -38,7 +40,12 @@
 // counts.
 //
 // Rules: a sale or package sale opens a receipt; close pays in cash whatever other payments
-// left open; sales stop once a payment started; settings, reports and cash in or out wait
+// left open, and so does the package payment 85; a package return (96) outside a receipt opens
+// a return receipt, which takes only more returns and ends with 97, paid out of the drawer;
+// discount base 0 changes the last sold line, base 1 the subtotal; invoice info 63 mode 0
+// puts the open receipt (no payment yet) aside into one of three slots, closing it without
+// takings, and mode 1 takes it up again when no receipt is open and the amounts (whole
+// currency units) are those it was put aside with; sales stop once a payment started; settings, reports and cash in or out wait
 // until no receipt is open; tax rates wait for a Z report after sales; the clerk password
 // must match (98 sets it, "000" at first); any service password but an empty one is taken.
 #include "bytes.h"
@@ -129,14 +136,26 @@ struct PrinterState {
     std::vector<PackageRecord> packages;
 
     bool receiptOpen = false;
+    bool returnReceipt = false; // the open receipt takes package returns only
     int receiptNumber = 0;
-    std::int64_t subtotal = 0; // hundredths
+    std::int64_t subtotal = 0;       // hundredths
+    std::vector<std::int64_t> lines; // the open receipt's sold lines, hundredths
     std::int64_t paid = 0;     // hundredths, all payment types
     std::int64_t paidNonCash = 0;
     bool paymentStarted = false;
     std::int64_t drawer = 0; // cash in drawer, hundredths
     bool salesSinceZ = false;
     std::int64_t takingsSinceZ = 0;
+
+    // Receipts put aside by invoice info 63, slots 1 to 3.
+    struct Postponed {
+        bool held = false;
+        std::int64_t total = 0, tax = 0; // whole units, as sent
+        std::int64_t subtotal = 0;       // hundredths
+        std::vector<std::int64_t> lines;
+        int receiptNumber = 0;
+    };
+    std::array<Postponed, 3> postponed;
 };
 
 // The tables a fresh or SRAM-erased printer holds, so that uploads show something.

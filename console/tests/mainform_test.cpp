@@ -314,8 +314,8 @@ TEST_F(FormTest, TheProgressFormCountsAndGivesTheMainFormBackHoweverItGoes) {
     EXPECT_TRUE(form->TolmIBusComm1().Failed()) << "Cancel aborts the form's transport";
 }
 
-// Rows of pages not built yet are the only ones without their control; the built ones carry
-// the language library's texts (which differ from a few built-in captions).
+// Every page is built and every row of the language table finds its control, which carries
+// the language library's text (which differs from a few built-in captions).
 TEST_F(FormTest, EveryBuiltPageHasEachControlOfItsLanguageRows) {
     MakeForm();
     const std::set<int> built = BuiltPages();
@@ -327,6 +327,8 @@ TEST_F(FormTest, EveryBuiltPageHasEachControlOfItsLanguageRows) {
     for (auto* row : missing) names.push_back(row->name);
     for (auto* row : expected) expectedNames.push_back(row->name);
     EXPECT_EQ(names, expectedNames);
+    EXPECT_EQ(built.size(), static_cast<std::size_t>(kPageCount));
+    EXPECT_TRUE(missing.empty()) << missing.size() << " rows without their control";
     EXPECT_EQ(form->windowTitle(), "Demo V1.13");
     for (const LanguageRow& row : LanguageRows()) {
         if (!built.count(row.page) && row.page != kFramePage) continue;

@@ -187,9 +187,9 @@ TEST(Receipt, SalesCancellationsDiscountsPaymentsAndTheDrawer) {
                {texts::PrintSubTotal(), "O0000000002550"}, // 20 + 5 + deposit 0.50
                {texts::CancelItem(1, "pcs", 10, "01", "BREAD", 0, 0), "O0"},
                {texts::PrintSubTotal(), "O0000000001550"},
-               {texts::Discount(0, 1000, true, false), "O0"}, // 10.00 %
+               {texts::Discount(1, 1000, true, false), "O0"}, // 10.00 % of the subtotal
                {texts::PrintSubTotal(), "O0000000001395"},
-               {texts::Discount(0, 200, false, false), "O0"}, // 2.00 % increase
+               {texts::Discount(1, 200, false, false), "O0"}, // 2.00 % increase
                {texts::PrintSubTotal(), "O0000000001423"},
                {texts::Payment(2, "CARD", 4.23), "O0"},
                {texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0), "E005"},
@@ -389,6 +389,60 @@ TEST(Uploads, ReturnPackagesCountSalesAndReturnsAndClearOnRequest) {
     EXPECT_EQ(BigEndian(all, 38, 4), 0u);
     EXPECT_EQ(BigEndian(all, 32, 6), 50u) << "the price stays";
     EXPECT_EQ(d.Execute(texts::UploadPkg('7')).payloads, std::vector<Bytes>{"E003"});
+}
+
+TEST(Receipt, LastLineDiscountsPostponedReceiptsAndPackageReceipts) {
+    Device d;
+    // Base 0 changes the last sold line only, base 1 the subtotal.
+    Script(d, {{texts::SaleItem(1, "pcs", 3, "01", "A", 0, 0), "O0"},
+               {texts::SaleItem(1, "pcs", 7, "01", "B", 0, 0), "O0"},
+               {texts::Discount(0, 1000, true, true), "O0"},
+               {texts::PrintSubTotal(), "O0000000000930"},
+               {texts::Discount(0, 1000, false, true), "O0"}, // 10 % of the line's 6.30
+               {texts::PrintSubTotal(), "O0000000000993"},
+               {texts::CancelItem(1, "pcs", 3, "01", "A", 0, 0), "O0"},
+               {texts::Discount(1, 1000, true, true), "O0"},
+               {texts::PrintSubTotal(), "O0000000000624"},
+               // Put aside: the amounts in whole units; the slot and the mode are checked.
+               {texts::InvoiceInfo(2, 1, 6, 1), "E045"},
+               {texts::InvoiceInfo(0, 4, 6, 1), "E046"},
+               {texts::InvoiceInfo(0, 1, 6.24, 1.17), "O0"},
+               {texts::PrintSubTotal(), "E005"},
+               {texts::InvoiceInfo(0, 1, 6, 1), "E005"}, // no receipt open
+               {texts::SaleItem(1, "pcs", 2, "01", "C", 0, 0), "O0"},
+               {texts::InvoiceInfo(0, 1, 2, 0), "E047"},
+               {texts::InvoiceInfo(0, 2, 2, 0), "O0"},
+               {texts::InvoiceInfo(1, 1, 7, 1), "E046"}, // other amounts
+               {texts::InvoiceInfo(1, 3, 6, 1), "E046"}, // an empty slot
+               {texts::InvoiceInfo(1, 1, 6, 1), "O0"},
+               {texts::PrintSubTotal(), "O0000000000624"},
+               {texts::InvoiceInfo(1, 2, 2, 0), "E005"}, // one is open
+               {texts::Payment(0, "CASH", 1), "O0"},
+               {texts::InvoiceInfo(0, 3, 6, 1), "E005"}, // paid already
+               {texts::ReceiptClose(""), "O0"},
+               {texts::CashInDrawer(), "O0000000000624"},
+               {texts::InvoiceInfo(1, 1, 6, 1), "E046"}, // taken up already
+               {texts::InvoiceInfo(1, 2, 2, 0), "O0"},
+               {texts::ReceiptCancel(""), "O0"}});
+    // Package returns outside a receipt are a receipt of their own, paid out of the drawer.
+    Script(d, {{texts::ReturnPackage(2, "pcs", 2.5, "CRATE"), "O0"},
+               {texts::ReturnPackage(1, "pcs", 1.25, "CRATE"), "O0"},
+               {texts::PrintSubTotal(), "O0000000000625"},
+               {texts::SaleItem(1, "pcs", 1, "01", "X", 0, 0), "E005"},
+               {texts::SalePackage(1, "pcs", 1, "CRATE"), "E005"},
+               {texts::ReceiptClose(""), "E005"},
+               {texts::SalePackagePayment(0), "E005"},
+               {texts::PackagePayment(0), "E028"}, // 6.24 in the drawer
+               {texts::ReceiptCancel(""), "O0"},
+               {texts::ReturnPackage(1, "pcs", 1.24, "CRATE"), "O0"},
+               {texts::PackagePayment(0), "O0"},
+               {texts::CashInDrawer(), "O0000000000500"},
+               {texts::PackagePayment(0), "E005"},
+               {texts::SalePackage(2, "pcs", 1.5, "CRATE"), "O0"},
+               {texts::PackagePayment(0), "E005"},
+               {texts::SalePackagePayment(0), "O0"},
+               {texts::CashInDrawer(), "O0000000000800"},
+               {texts::SetSysNum("12"), "O0"}});
 }
 
 TEST(ServiceCommands, SramEraseKeepsTheFiscalMemory) {

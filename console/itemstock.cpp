@@ -1,0 +1,208 @@
+#include "itemstock.h"
+
+#include "autoadvance.h"
+#include "currencyedit.h"
+#include "fieldreadings.h"
+#include "language.h"
+#include "languagetext.h"
+#include "mainform.h"
+#include "messagebox.h"
+#include "pageedits.h"
+#include "salepages.h"
+#include "stock.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <optional>
+#include <stdexcept>
+
+namespace fprn::console {
+
+namespace {
+
+using itemfile::Status;
+
+constexpr int kMessageTaxLetter = 11440;
+constexpr int kBatchItems = 100;
+constexpr int kBatchDefaultStart = 200;
+
+struct PluState {
+    std::optional<itemfile::ItemList> lines; // absent until a load finds its file
+    std::string fileName;
+};
+
+PluState& Plu(TMainForm& form) {
+    return form.GroupState<PluState>();
+}
+
+template <typename T> T* Get(TMainForm& form, const char* name) {
+    return form.Control<T>(QString::fromLatin1(name));
+}
+
+// The key of a barcode: without the blanks and control characters at its end.
+std::string_view BarcodeKey(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+    return text;
+}
+
+// Focus moves once the leave handler is over: moving it from inside would be undone.
+void FocusLater(QWidget* control) {
+    QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
+}
+
+// Enter moves on in the four fields; leaving the barcode looks it up.
+class LookupKeys : public QObject {
+public:
+    LookupKeys(TMainForm& form, QWidget* barcode) : QObject(barcode), form_(form), barcode_(barcode) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* control = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+            form_.Guarded([control] { FocusNextTabStop(*control); });
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut && control == barcode_) {
+            // Another window taking the focus is no leaving of the field.
+            auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                form_.Guarded([this] { edBarcodeExit(form_); });
+        }
+        return false;
+    }
+
+private:
+    TMainForm& form_;
+    QWidget* barcode_;
+};
+
+} // namespace
+
+const itemfile::ItemList* PluLines(TMainForm& form) {
+    auto& lines = Plu(form).lines;
+    return lines ? &*lines : nullptr;
+}
+
+const std::vector<itemfile::Bytes>* PluBarcodes(TMainForm& form) {
+    auto& lines = Plu(form).lines;
+    return lines ? &lines->Barcodes() : nullptr;
+}
+
+const std::string& PluFileName(TMainForm& form) {
+    return Plu(form).fileName;
+}
+
+void LoadPluFile(TMainForm& form, const std::string& path) {
+    PluState& plu = Plu(form);
+    plu.fileName.clear();
+    itemfile::ItemList loaded;
+    Status status = itemfile::LoadItemFile(path, loaded);
+    if (status.code == Status::Code::NotFound) return;
+    if (!status.ok()) {
+        plu.lines.emplace();
+        throw std::runtime_error(status.message);
+    }
+    plu.lines = std::move(loaded);
+    plu.fileName = path;
+}
+
+void bbtnLoadPluClick(TMainForm& form) {
+    QFileDialog* dialog = form.OpenDialog1;
+    if (!PluFileName(form).empty()) dialog->selectFile(QString::fromLocal8Bit(PluFileName(form)));
+    if (dialog->exec() != QDialog::Accepted) return;
+    const QStringList chosen = dialog->selectedFiles();
+    if (chosen.isEmpty()) return;
+    LoadPluFile(form, chosen.front().toLocal8Bit().toStdString());
+}
+
+void edBarcodeExit(TMainForm& form) {
+    const itemfile::ItemList* plu = PluLines(form);
+    if (!plu) return;
+    auto* name = Get<QLineEdit>(form, "edName");
+    auto* price = Get<editcontrols::TCurrencyEdit>(form, "edPrice");
+    auto* unit = Get<QLineEdit>(form, "edUnit");
+    auto* letters = Get<QComboBox>(form, "cbDepId");
+    const std::string typed = EditBytes(Get<QLineEdit>(form, "edBarcode"));
+    auto found = plu->Find(BarcodeKey(typed));
+    if (!found) {
+        name->clear();
+        price->SetText(QString());
+        unit->clear();
+        letters->setCurrentIndex(-1);
+        Get<editcontrols::TCurrencyEdit>(form, "edQty")->SetText(QStringLiteral("1"));
+        return;
+    }
+    const std::vector<std::string> fields = SplitStr(plu->Lines()[*found], "\t");
+    auto field = [&fields](int i) {
+        return lang::FromCharset(static_cast<std::size_t>(i) < fields.size() ? fields[i] : "");
+    };
+    name->setText(field(itemfile::kName));
+    price->SetText(field(itemfile::kPrice));
+    unit->setText(field(itemfile::kUnit));
+    const QString taxNo = field(itemfile::kTaxNo);
+    int letter = letters->findText(taxNo, Qt::MatchFixedString);
+    if (letter >= 0 && !taxNo.isEmpty()) {
+        letters->setCurrentIndex(letter);
+        FocusLater(Get<QWidget>(form, "edQty"));
+        return;
+    }
+    const std::string pattern = lang::GetLanguageText(kMessageTaxLetter);
+    const std::string text = lang::ToCharset(taxNo);
+    ShowPlainMessage(&form,
+                     lang::FromCharset(lang::FormatLanguageText(pattern, {lang::FormatArg(text)})));
+    FocusLater(letters);
+}
+
+void HookItemLookup(TMainForm& form) {
+    QWidget* barcode = Get<QWidget>(form, "edBarcode");
+    auto* keys = new LookupKeys(form, barcode);
+    for (const char* name : {"edBarcode", "edName", "edUnit", "cbDepId"})
+        Get<QWidget>(form, name)->installEventFilter(keys);
+}
+
+Status AdjustPluStock(TMainForm& form, std::string_view barcode, bool add, double quantity) {
+    PluState& plu = Plu(form);
+    if (!plu.lines || plu.fileName.empty()) return Status::Missing("no item file is loaded");
+    return itemfile::AdjustStock(plu.fileName, BarcodeKey(barcode),
+                                 add ? itemfile::StockSign::Add : itemfile::StockSign::Subtract,
+                                 quantity, &*plu.lines);
+}
+
+void ReportStockFailures(TMainForm& form, const std::vector<Status>& results) {
+    QStringList failed;
+    for (const Status& s : results)
+        if (s.code == Status::Code::Failed) failed << lang::FromCharset(s.message);
+    if (!failed.isEmpty())
+        ShowErrorBox(&form, QStringLiteral("The item file was not updated:\n") +
+                                failed.join(QLatin1Char('\n')));
+}
+
+void btnSale200Click(TMainForm& form) {
+    const int start = IntegerOr(EditBytes(Get<QLineEdit>(form, "edBatch")), kBatchDefaultStart);
+    auto* barcode = Get<QLineEdit>(form, "edBarcode");
+    for (int i = 0; i < kBatchItems; ++i) {
+        const auto* barcodes = PluBarcodes(form);
+        const long long index = static_cast<long long>(start) + i;
+        if (!barcodes || index < 0 || index >= static_cast<long long>(barcodes->size())) {
+            ShowErrorBox(&form, QStringLiteral("The batch sale ends: the item file has no item %1 "
+                                               "(%2 were sold).")
+                                    .arg(index)
+                                    .arg(i));
+            return;
+        }
+        barcode->setText(lang::FromCharset((*barcodes)[static_cast<std::size_t>(index)]));
+        edBarcodeExit(form);
+        Get<editcontrols::TCurrencyEdit>(form, "edQty")->SetText(QStringLiteral("1"));
+        btnSaleItemClick(form);
+    }
+}
+
+} // namespace fprn::console
