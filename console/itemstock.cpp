@@ -35,6 +35,7 @@ constexpr int kBatchDefaultStart = 200;
 struct PluState {
     std::optional<itemfile::ItemList> lines; // absent until a load finds its file
     std::string fileName;
+    bool batch = false; // the batch sale runs the lookup itself
 };
 
 PluState& Plu(TMainForm& form) {
@@ -73,7 +74,8 @@ protected:
         if (event->type() == QEvent::FocusOut && control == barcode_) {
             // Another window taking the focus is no leaving of the field.
             auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+                !Plu(form_).batch)
                 form_.Guarded([this] { edBarcodeExit(form_); });
         }
         return false;
@@ -188,6 +190,12 @@ void ReportStockFailures(TMainForm& form, const std::vector<Status>& results) {
 void btnSale200Click(TMainForm& form) {
     const int start = IntegerOr(EditBytes(Get<QLineEdit>(form, "edBatch")), kBatchDefaultStart);
     auto* barcode = Get<QLineEdit>(form, "edBarcode");
+    // The focus the lookup moves arrives while a sale is sent: no second lookup then.
+    struct Batch {
+        bool& running;
+        explicit Batch(bool& flag) : running(flag) { running = true; }
+        ~Batch() { running = false; }
+    } batch(Plu(form).batch);
     for (int i = 0; i < kBatchItems; ++i) {
         const auto* barcodes = PluBarcodes(form);
         const long long index = static_cast<long long>(start) + i;

@@ -35,6 +35,8 @@ void Postpone(TMainForm& form) {
     const auto slot = ChoosePostponeSlot(receipts.next, held);
     if (!slot) {
         ShowErrorBox(&form, lang::FromCharset(GetFPrnErrorText(-4, kPostponedFull)));
+        // Taking one up is then the only way on: once this receipt is ended.
+        form.Button(QStringLiteral("btnCancelPostpone"))->setEnabled(true);
         return;
     }
     const double tax = TaxAmount(lines, form.VatRates);

@@ -455,6 +455,7 @@ void ConnectMenu(TMainForm& form) {
     // Qt's own dialog, the same on every desktop; "DEFAULT.PLU" matches "*.plu" too.
     form.OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
     form.OpenDialog1->setFilter(form.OpenDialog1->filter() & ~QDir::CaseSensitive);
+    form.OpenDialog1->setNameFilter(QStringLiteral("Plu Files (*.plu)"));
 }
 
 void BuildSalePages(TMainForm& form) {
