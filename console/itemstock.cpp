@@ -60,7 +60,8 @@ void FocusLater(QWidget* control) {
 // Enter moves on in the four fields; leaving the barcode looks it up.
 class LookupKeys : public QObject {
 public:
-    LookupKeys(TMainForm& form, QWidget* barcode) : QObject(barcode), form_(form), barcode_(barcode) {}
+    LookupKeys(TMainForm& form, QWidget* barcode)
+        : QObject(barcode), form_(form), barcode_(barcode) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {

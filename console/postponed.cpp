@@ -3,8 +3,8 @@
 // captions.
 #include "postponed.h"
 
-#include "fprnapi.h"
 #include "formcontrols.h"
+#include "fprnapi.h"
 #include "languagetext.h"
 #include "mainform.h"
 #include "messagebox.h"
@@ -142,7 +142,8 @@ void ClearPostponed(TMainForm& form) {
     Postponed(form) = PostponedReceipts{};
 }
 
-FPRN_CONSOLE_PAGES(Postponed, {"postponed receipts", {17, 21}, BuildPostponedPages, ClearPostponed});
+FPRN_CONSOLE_PAGES(Postponed,
+                   {"postponed receipts", {17, 21}, BuildPostponedPages, ClearPostponed});
 
 } // namespace
 

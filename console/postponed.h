@@ -20,7 +20,7 @@ struct PostponedReceipt {
 
 struct PostponedReceipts {
     std::array<PostponedReceipt, kPostponeSlots> stored; // slot n at n - 1
-    int next = 1;                                       // NextPostponeSlot
+    int next = 1;                                        // NextPostponeSlot
 };
 PostponedReceipts& Postponed(TMainForm& form);
 

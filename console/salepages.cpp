@@ -143,8 +143,7 @@ void CancelItem(TMainForm& form) {
         }))
         return;
     delete list->takeItem(list->row(item));
-    SetNumber(form, "edTotal",
-              Number(form, "edTotal") - StrToFloatDefault(line[kSaleTotal], 0));
+    SetNumber(form, "edTotal", Number(form, "edTotal") - StrToFloatDefault(line[kSaleTotal], 0));
     if (!PluFileName(form).empty())
         ReportStock(form, AdjustPluStock(form, line[kSaleBarcode], false, quantity));
 }
@@ -278,9 +277,8 @@ void BuildSalePage(TMainForm& form) {
     form.OnClick(discountButton, [&form] { Discount(form); });
     form.OnClick(NewButton(page, "btnCancelItem", QRect(228, 264, 104, 30)),
                  [&form] { CancelItem(form); });
-    form.OnClick(NewButton(page, "btnPrnSubtotal", QRect(338, 264, 110, 30)), [&form] {
-        form.RunCommand(PortKind::User, "", form.User().cmPrintSubTotal);
-    });
+    form.OnClick(NewButton(page, "btnPrnSubtotal", QRect(338, 264, 110, 30)),
+                 [&form] { form.RunCommand(PortKind::User, "", form.User().cmPrintSubTotal); });
     form.OnClick(NewButton(page, "btnSaleOK", QRect(8, 300, 104, 30)), [&form] {
         const QString total = Edit(form, "edTotal")->text();
         if (total.isEmpty()) return;
@@ -295,8 +293,8 @@ void BuildSalePage(TMainForm& form) {
     form.OnClick(NewButton(page, "btnSaleVoid", QRect(118, 300, 120, 30)),
                  [&form] { ShowFooterPage(form, true); });
     // The batch sale: in the form, shown by nothing.
-    QPushButton* batch = NewButton(page, "btnSale200", QRect(456, 304, 100, 30),
-                                   QStringLiteral("Sale Batch"));
+    QPushButton* batch =
+        NewButton(page, "btnSale200", QRect(456, 304, 100, 30), QStringLiteral("Sale Batch"));
     form.OnClick(batch, [&form] { btnSale200Click(form); });
     batch->hide();
     QLineEdit* batchStart = NewEdit(page, "edBatch", QRect(562, 306, 60, 26));
@@ -332,9 +330,8 @@ void BuildPayPage(TMainForm& form) {
     NewEdit(page, "Pay1NameEdit", QRect(110, 124, 220, 26), 20);
     NewLabel(page, "Label40", QPoint(32, 164));
     NewEdit(page, "Pay1Edit", QRect(110, 160, 130, 26), 10);
-    form.OnClick(NewButton(page, "Pay1Btn", QRect(250, 158, 80, 30)), [&form] {
-        Pay(form, "Pay1Edit", 1, EditBytes(Edit(form, "Pay1NameEdit")));
-    });
+    form.OnClick(NewButton(page, "Pay1Btn", QRect(250, 158, 80, 30)),
+                 [&form] { Pay(form, "Pay1Edit", 1, EditBytes(Edit(form, "Pay1NameEdit"))); });
     NewLabel(page, "Label26", QPoint(16, 228));
     NewEdit(page, "edSystemNumber", QRect(130, 224, 200, 26), 16);
     form.OnClick(NewButton(page, "btnSetSysNum", QRect(340, 222, 70, 30)), [&form] {
@@ -378,8 +375,8 @@ void BuildFooterPage(TMainForm& form) {
     form.AddBackButton(19, "BitBtn11", kBackAt);
 }
 
-using PackageCommand = void (*TovarinApi::*)(TFPrnResult*, double, const char*, double,
-                                             const char*, char*, std::int32_t*);
+using PackageCommand = void (*TovarinApi::*)(TFPrnResult*, double, const char*, double, const char*,
+                                             char*, std::int32_t*);
 using PackagePayment = void (*TovarinApi::*)(TFPrnResult*, std::int32_t, char*, std::int32_t*);
 
 void PackageLine(TMainForm& form, PackageCommand command, const char* runningTotal) {
@@ -535,9 +532,9 @@ void btnSaleItemClick(TMainForm& form) {
                         EditBytes(returnEdit),
                         EditBytes(Edit(form, "edBarcode"))};
     if (!form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
-            form.User().cmSaleItem(r, quantity, line[kSaleUnit].c_str(), price,
-                                   department.c_str(), line[kSaleName].c_str(),
-                                   returnPrice > 0 ? 1 : 0, returnPrice, b, n);
+            form.User().cmSaleItem(r, quantity, line[kSaleUnit].c_str(), price, department.c_str(),
+                                   line[kSaleName].c_str(), returnPrice > 0 ? 1 : 0, returnPrice, b,
+                                   n);
         }))
         return;
     SetNumber(form, "edTotal",

@@ -45,9 +45,10 @@
 // discount base 0 changes the last sold line, base 1 the subtotal; invoice info 63 mode 0
 // puts the open receipt (no payment yet) aside into one of three slots, closing it without
 // takings, and mode 1 takes it up again when no receipt is open and the amounts (whole
-// currency units) are those it was put aside with; sales stop once a payment started; settings, reports and cash in or out wait
-// until no receipt is open; tax rates wait for a Z report after sales; the clerk password
-// must match (98 sets it, "000" at first); any service password but an empty one is taken.
+// currency units) are those it was put aside with; sales stop once a payment started; settings,
+// reports and cash in or out wait until no receipt is open; tax rates wait for a Z report after
+// sales; the clerk password must match (98 sets it, "000" at first); any service password but an
+// empty one is taken.
 #include "bytes.h"
 
 #include <array>
@@ -140,7 +141,7 @@ struct PrinterState {
     int receiptNumber = 0;
     std::int64_t subtotal = 0;       // hundredths
     std::vector<std::int64_t> lines; // the open receipt's sold lines, hundredths
-    std::int64_t paid = 0;     // hundredths, all payment types
+    std::int64_t paid = 0;           // hundredths, all payment types
     std::int64_t paidNonCash = 0;
     bool paymentStarted = false;
     std::int64_t drawer = 0; // cash in drawer, hundredths

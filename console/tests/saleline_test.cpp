@@ -13,9 +13,9 @@ TEST(SaleLine, RoundDecimalsThroughEighteenDigits) {
     const struct {
         int n;
         double x, rounded;
-    } cases[] = {{2, 3.375, 3.38},   {2, 2.675, 2.67}, {2, -1.005, -1.0}, {2, -3.375, -3.38},
-                 {2, 0.125, 0.13},   {0, 2.5, 3},      {3, 1.0625, 1.063}, {2, 1e20, 1e20},
-                 {2, -0.004, 0}};
+    } cases[] = {{2, 3.375, 3.38},   {2, 2.675, 2.67}, {2, -1.005, -1.0},
+                 {2, -3.375, -3.38}, {2, 0.125, 0.13}, {0, 2.5, 3},
+                 {3, 1.0625, 1.063}, {2, 1e20, 1e20},  {2, -0.004, 0}};
     for (const auto& c : cases) EXPECT_EQ(RoundDecimals(c.n, c.x), c.rounded) << c.x;
     EXPECT_FALSE(std::signbit(RoundDecimals(2, -0.004))) << "no negative zero";
     EXPECT_TRUE(std::isnan(RoundDecimals(2, std::nan(""))));
@@ -25,8 +25,8 @@ TEST(SaleLine, NumbersReadAsTheEditsReadThem) {
     const struct {
         const char* text;
         double value;
-    } cases[] = {{"nan", -1}, {"inf", -1},  {"-infinity", -1}, {"0x10", -1}, {"", -1},
-                 {"1e3", 1000}, {" 2.5 ", 2.5}, {"1,5", -1},      {"-.5", -0.5}, {"1e999", -1}};
+    } cases[] = {{"nan", -1},   {"inf", -1},    {"-infinity", -1}, {"0x10", -1},  {"", -1},
+                 {"1e3", 1000}, {" 2.5 ", 2.5}, {"1,5", -1},       {"-.5", -0.5}, {"1e999", -1}};
     for (const auto& c : cases) EXPECT_EQ(StrToFloatDefault(c.text, -1), c.value) << c.text;
     editcontrols::LocaleInfo comma = editcontrols::CLocaleInfo();
     comma.decimalSeparator = ",";

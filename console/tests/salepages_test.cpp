@@ -327,8 +327,8 @@ TEST_F(SalesTest, LimitsAndRefusalsChangeNothing) {
     EXPECT_TRUE(Currency("edRtnPrice")->hasFocus());
     auto shown = boxes.Take();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], lang::FromCharset(lang::FormatLanguageText(
-                            lang::GetLanguageText(11444), {"0", "999999.99"})));
+    EXPECT_EQ(shown[0], lang::FromCharset(lang::FormatLanguageText(lang::GetLanguageText(11444),
+                                                                   {"0", "999999.99"})));
     EXPECT_TRUE(NewTexts().empty());
 
     const Lines before = SaleLinesShown();
