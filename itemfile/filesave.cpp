@@ -1,11 +1,16 @@
 #include "filesave.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +20,79 @@ namespace fprn::itemfile {
 namespace {
 
 std::atomic<const SaveOps*> gOps{nullptr};
+
+// Writers hold the lock for milliseconds; a longer hold means a stuck program, and a GUI
+// thread waiting for it must not hang with it.
+std::atomic<long long> gLockTimeoutMs{5000};
+
+void OnLockAlarm(int) {}
+
+// The signal that breaks a lock wait: its handler does nothing and is installed without
+// SA_RESTART, so the blocked flock returns EINTR.
+int LockAlarmSignal() {
+    static const int signo = [] {
+        const int s = SIGRTMIN + 7;
+        struct sigaction sa {};
+        sa.sa_handler = OnLockAlarm;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;
+        ::sigaction(s, &sa, nullptr);
+        return s;
+    }();
+    return signo;
+}
+
+// Takes the exclusive lock, waiting at most the lock time-out: 0, or the errno of the
+// failure (EWOULDBLOCK when another program held it all along).
+int LockWithTimeout(int fd) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+
+    const auto timeout = std::chrono::milliseconds(gLockTimeoutMs.load());
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const int signo = LockAlarmSignal();
+    sigset_t alarm, previous;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, signo);
+    pthread_sigmask(SIG_UNBLOCK, &alarm, &previous);
+
+    struct sigevent event {};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = signo;
+    event._sigev_un._tid = ::gettid(); // sigev_notify_thread_id, which glibc 2.36 does not name
+    timer_t timer;
+    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) {
+        int error = errno;
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return error;
+    }
+    // After the deadline the timer keeps ticking, so a tick that lands just before the call
+    // blocks again is followed by another one.
+    auto spec = [](std::chrono::nanoseconds ns) {
+        ns = std::max(ns, std::chrono::nanoseconds(1));
+        return timespec{static_cast<time_t>(ns.count() / 1000000000),
+                        static_cast<long>(ns.count() % 1000000000)};
+    };
+    struct itimerspec ticks {};
+    ticks.it_value = spec(timeout);
+    ticks.it_interval = spec(std::chrono::milliseconds(20));
+    ::timer_settime(timer, 0, &ticks, nullptr);
+
+    int result = 0;
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            result = errno;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            result = EWOULDBLOCK;
+            break;
+        }
+    }
+    ::timer_delete(timer);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return result;
+}
 
 const SaveOps& Ops() {
     const SaveOps* ops = gOps.load();
@@ -195,8 +273,12 @@ Status UpdateLocked(const std::string& path, const ContentChange& change) {
             created = fd.get() >= 0;
         }
         if (fd.get() < 0) return Status::Error(FileMessage("Cannot open", path, errno));
-        while (::flock(fd.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) return Status::Error(FileMessage("Cannot lock", path, errno));
+        if (int error = LockWithTimeout(fd.get()); error != 0) {
+            if (created) ::unlink(target.c_str());
+            if (error == EWOULDBLOCK)
+                return Status::Error("Cannot lock \"" + path +
+                                     "\": another program holds it and does not let go");
+            return Status::Error(FileMessage("Cannot lock", path, error));
         }
         struct stat held {
         }, now{};
@@ -227,6 +309,10 @@ const SaveOps& SystemSaveOps() {
         [](const char* from, const char* to) { return std::rename(from, to); },
     };
     return ops;
+}
+
+void SetLockTimeout(std::chrono::milliseconds timeout) {
+    gLockTimeoutMs.store(timeout.count());
 }
 
 void SetSaveOps(const SaveOps* ops) {

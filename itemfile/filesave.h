@@ -4,6 +4,7 @@
 // every writer of an item file takes so that no change of another process is lost.
 #include "eightbit.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -42,7 +43,10 @@ Status SaveAtomically(const std::string& path, BytesView bytes);
 // change then starts from empty content and a file is created only when it succeeds. When
 // `change` does not return Ok, nothing is written and its status is returned.
 using ContentChange = std::function<Status(Bytes& content, bool existed)>;
+// A lock that another program holds for longer than the lock time-out (5 s) fails the update
+// with a message; nothing is written.
 Status UpdateLocked(const std::string& path, const ContentChange& change);
+void SetLockTimeout(std::chrono::milliseconds timeout);
 
 // The steps of a save, replaceable so tests can make each one fail. Each returns what the
 // system call returns and sets errno on failure.

@@ -10,8 +10,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fprn::itemfile {
@@ -137,6 +139,32 @@ TEST_F(StockFile, RefusalsNameTheItemAndChangeNothing) {
     EXPECT_FALSE(fs::exists(path_));
     ASSERT_TRUE(AdjustStock(path_, "444", StockSign::Add, 1, &loaded, c_).ok());
     EXPECT_EQ(test::ReadFile(path_), "Tea\t444\tbox\t5\tA\t2\r\nCoffee\t555\tpk\t9\tA\t2\r\n");
+}
+
+TEST_F(StockFile, ALockHeldTooLongFailsTheWriteBackAndChangesNothing) {
+    const Bytes content = "Milk\t111\tl\t2.50\tB\t10\r\n";
+    WriteBytes(path_, content);
+    // A lock on another open description of the file stands for another program's.
+    int holder = ::open(path_.c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    SetLockTimeout(std::chrono::milliseconds(30));
+    Status s = AdjustStock(path_, "111", StockSign::Add, 1, nullptr, c_);
+    EXPECT_EQ(s.code, Status::Code::Failed);
+    EXPECT_NE(s.message.find("another program holds it"), std::string::npos) << s.message;
+    EXPECT_EQ(test::ReadFile(path_), content);
+
+    // Released within the wait, the write-back goes through.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::close(holder);
+    });
+    SetLockTimeout(std::chrono::seconds(60));
+    EXPECT_TRUE(AdjustStock(path_, "111", StockSign::Add, 1, nullptr, c_).ok());
+    release.join();
+    SetLockTimeout(std::chrono::seconds(5));
+    EXPECT_EQ(test::ReadFile(path_), "Milk\t111\tl\t2.50\tB\t11\r\n");
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
 }
 
 TEST_F(StockFile, TwoProcessesOfWriteBacksEndAtTheSum) {
