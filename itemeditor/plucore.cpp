@@ -15,14 +15,6 @@ bool IsKeyColumn(int column) {
     return column == kNameColumn || column == kBarcodeColumn;
 }
 
-BytesView Trimmed(BytesView piece) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t begin = 0, end = piece.size();
-    while (begin < end && blank(piece[begin])) ++begin;
-    while (end > begin && blank(piece[end - 1])) --end;
-    return piece.substr(begin, end - begin);
-}
-
 // Lines end at CR LF, LF or a lone CR; a text that ends with a line end has no empty line
 // after it.
 std::vector<BytesView> SplitLines(BytesView text) {
@@ -201,7 +193,7 @@ CellRect PluSheet::Paste(BytesView text, int top, int left) {
         int column = left;
         for (const Bytes& piece : pieces) {
             if (column > kColumns) break;
-            SetCell(row, column, BlankControls(Bytes(Trimmed(piece))));
+            SetCell(row, column, BlankControls(Bytes(itemfile::TrimBlanks(piece))));
             written.right = std::max(written.right, column);
             ++column;
         }

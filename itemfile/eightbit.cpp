@@ -49,4 +49,12 @@ editcontrols::LocaleInfo OneByteSeparator(const editcontrols::LocaleInfo& locale
     return out;
 }
 
+BytesView TrimBlanks(BytesView text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
 } // namespace fprn::itemfile

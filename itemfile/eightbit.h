@@ -31,6 +31,9 @@ private:
     std::array<unsigned char, 256> lower_{};
 };
 
+// The text without the blanks and control characters (codes 0 to 32) at either end.
+BytesView TrimBlanks(BytesView text);
+
 // The locale with a decimal separator of one byte, so that numbers written into 8-bit text
 // stay one charset: the locale's separator when it is one byte, else '.'.
 editcontrols::LocaleInfo OneByteSeparator(const editcontrols::LocaleInfo& locale);

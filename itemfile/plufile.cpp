@@ -4,18 +4,6 @@
 
 namespace fprn::itemfile {
 
-namespace {
-
-BytesView Trimmed(BytesView piece) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t begin = 0, end = piece.size();
-    while (begin < end && blank(piece[begin])) ++begin;
-    while (end > begin && blank(piece[end - 1])) --end;
-    return piece.substr(begin, end - begin);
-}
-
-} // namespace
-
 PluTable::PluTable() : cells_(static_cast<std::size_t>(kPluRows) * kPluColumns) {}
 
 std::size_t PluTable::Index(int row, int column) {
@@ -73,7 +61,7 @@ int ParsePluContent(BytesView content, PluTable& table) {
         pieces.clear();
         SplitString(line, "\t", pieces);
         for (std::size_t k = 0; k < pieces.size() && k < kPluColumns; ++k)
-            table.SetCell(row, static_cast<int>(k) + 1, Bytes(Trimmed(pieces[k])));
+            table.SetCell(row, static_cast<int>(k) + 1, Bytes(TrimBlanks(pieces[k])));
     }
     return row;
 }
