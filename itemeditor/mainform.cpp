@@ -1,5 +1,7 @@
 #include "mainform.h"
 
+#include "dockcontrols.h"
+#include "docktoolbar.h"
 #include "languagetext.h"
 
 #include <QAction>
@@ -10,18 +12,21 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstdio>
 #include <exception>
 #include <unistd.h>
+
+// Resources of a static library must be registered by name from the global namespace.
+static void InitEditorGlyphs() {
+    Q_INIT_RESOURCE(editorglyphs);
+}
 
 namespace fprn::itemeditor {
 
@@ -72,6 +77,22 @@ constexpr MenuText kMenuTexts[] = {
     {"PasteItem", 11399, 11419}, {"InsertAc", 11400, 11420},    {"DeleteAc", 11401, 11421},
     {"Help1", 11402, 11422},     {"HelpAbout1", 11403, 11423},
 };
+
+// The main toolbar's buttons: their actions, glyphs and hint texts.
+struct ToolButtonSpec {
+    const char* name;
+    const char* action;
+    const char* glyph;
+    std::int32_t hint;
+    const char* separatorBefore;
+};
+constexpr ToolButtonSpec kMainButtons[] = {
+    {"ToolbarButton1", "FileNew1", ":/itemeditor/NEW.xpm", 11411, nullptr},
+    {"OpenBtn", "FileOpen1", ":/itemeditor/OPEN.xpm", 11412, nullptr},
+    {"SaveBtn", "FileSave1", ":/itemeditor/SAVE.xpm", 11413, nullptr},
+    {"ExitBtn", "FileExit1", ":/itemeditor/EXIT.xpm", 11415, "ToolbarSep2"},
+};
+constexpr std::int32_t kSearchBtnHint = 11424;
 
 } // namespace
 
@@ -129,16 +150,14 @@ TMainForm::TMainForm(const EditorOptions& options, QWidget* parent) : QMainWindo
     statusBar_ = statusBar();
     statusBar_->setObjectName("StatusBar");
 
+    // The bars arrange once, when the form is complete.
+    toolbars::BeginLoading(this);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    topArea_ = new QWidget(central);
-    topArea_->setObjectName("TopArea");
-    layout->addWidget(topArea_);
     grid_ = new TMyStringGrid(central);
     grid_->setObjectName("PluGrid");
-    layout->addWidget(grid_, 1);
     setCentralWidget(central);
 
     grid_->OnSelectCell = [this](int c, int r, bool& can) {
@@ -152,7 +171,8 @@ TMainForm::TMainForm(const EditorOptions& options, QWidget* parent) : QMainWindo
     grid_->OnExit = [this] { Guarded(this, [&] { PLUGridExit(); }); };
 
     BuildMenu();
-    BuildSearchControls();
+    BuildToolbars(layout);
+    toolbars::Loaded(this);
 
     aboutBox_ = new TAboutBox(this);
     openDialog_ = new QFileDialog(this);
@@ -234,24 +254,74 @@ void TMainForm::BuildMenu() {
     AddAction("SearchAc", "Find", "Find", {}, [this] { SearchAcExecute(); });
 }
 
-void TMainForm::BuildSearchControls() {
-    // The search toolbar's controls. They sit in a plain strip until the toolbars exist.
-    auto* layout = new QHBoxLayout(topArea_);
-    layout->setContentsMargins(2, 2, 2, 2);
-    searchCB_ = new QComboBox(topArea_);
+void TMainForm::BuildToolbars(QVBoxLayout* layout) {
+    using namespace toolbars;
+    InitEditorGlyphs();
+    QWidget* central = layout->parentWidget();
+    topDock_ = new TDock(central);
+    topDock_->setObjectName("TopDock");
+    // Bars dragged off the top may dock under the grid instead.
+    bottomDock_ = new TDock(central);
+    bottomDock_->setObjectName("BottomDock");
+    bottomDock_->SetPosition(dpBottom);
+    layout->addWidget(topDock_);
+    layout->addWidget(grid_, 1);
+    layout->addWidget(bottomDock_);
+    constexpr TDockableTo kTopOrBottom = SetBit(dpTop) | SetBit(dpBottom);
+    // While the form loads, bars and controls take their order from their positions, as a
+    // designed form's would: each is placed after the one before.
+    int x = 0;
+    const auto place = [&x](QWidget* control) {
+        control->move(x, 0);
+        x += control->width();
+    };
+
+    auto* mainBar = new TToolbar;
+    mainBar->setObjectName("MainToolbar");
+    mainBar->SetCaption("MainToolbar");
+    mainBar->SetDockableTo(kTopOrBottom);
+    for (const ToolButtonSpec& spec : kMainButtons) {
+        if (spec.separatorBefore) {
+            auto* separator = new TToolbarSep(mainBar);
+            separator->setObjectName(spec.separatorBefore);
+            place(separator);
+        }
+        auto* button = new TToolbarButton(mainBar);
+        button->setObjectName(spec.name);
+        button->SetGlyph(QImage(QString::fromLatin1(spec.glyph)));
+        button->SetDisplayMode(dmGlyphOnly);
+        button->SetOpaque(false);
+        button->SetAction(findChild<QAction*>(spec.action));
+        place(button);
+    }
+    mainBar->SetDockPos(0);
+    mainBar->SetParent(topDock_);
+
+    auto* searchBar = new TToolbar;
+    searchBar->setObjectName("SearchToolbar");
+    searchBar->SetCaption("SearchToolbar");
+    searchBar->SetDockableTo(kTopOrBottom);
+    searchCB_ = new QComboBox(searchBar);
     searchCB_->setObjectName("SearchCB");
     searchCB_->addItems({"Seq. No.", "PLU Name", "Barcode"});
     searchCB_->setCurrentIndex(-1);
-    searchEdit_ = new QLineEdit(topArea_);
+    searchCB_->setFixedSize(110, 22);
+    x = 0;
+    place(searchCB_);
+    searchEdit_ = new QLineEdit(searchBar);
     searchEdit_->setObjectName("SearchEdit");
+    searchEdit_->setFixedSize(150, 22);
     searchEdit_->installEventFilter(this);
-    searchBtn_ = new QToolButton(topArea_);
-    searchBtn_->setObjectName("SearchBtn");
-    searchBtn_->setDefaultAction(findChild<QAction*>("SearchAc"));
-    layout->addWidget(searchCB_);
-    layout->addWidget(searchEdit_);
-    layout->addWidget(searchBtn_);
-    layout->addStretch(1);
+    place(searchEdit_);
+    auto* find = new TToolbarButton(searchBar);
+    find->setObjectName("SearchBtn");
+    find->SetCaption("Find");
+    find->resize(40, 22);
+    find->SetAction(findChild<QAction*>("SearchAc"));
+    place(find);
+    // After the main bar: the dock moves it on past the main bar's end.
+    searchBar->SetDockPos(1);
+    searchBar->SetParent(topDock_);
 }
 
 void TMainForm::SetHint(QAction* action, const QString& hint) {
@@ -293,9 +363,11 @@ void TMainForm::ApplyLanguageStrings() {
         action->setText(lang::LanguageText(entry.caption));
         SetHint(action, lang::LanguageText(entry.hint));
     }
-    const QString findHint = lang::LanguageText(11424);
-    searchBtn_->setToolTip(ShortHint(findHint));
-    searchBtn_->setStatusTip(LongHint(findHint));
+    for (const ToolButtonSpec& spec : kMainButtons)
+        if (auto* button = findChild<toolbars::TToolbarButton*>(spec.name))
+            button->SetHint(lang::LanguageText(spec.hint));
+    if (auto* find = findChild<toolbars::TToolbarButton*>("SearchBtn"))
+        find->SetHint(lang::LanguageText(kSearchBtnHint));
 }
 
 void TMainForm::InitGridColumns() {

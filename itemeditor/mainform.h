@@ -1,7 +1,7 @@
 #pragma once
-// The item editor's main window: the item grid, the menu and its actions, the search controls,
-// the status bar, the file commands with the save question, the clipboard, row insertion and
-// deletion, the search, the language texts and the about box.
+// The item editor's main window: the item grid, the menu and its actions, the dockable main and
+// search toolbars, the status bar, the file commands with the save question, the clipboard, row
+// insertion and deletion, the search, the language texts and the about box.
 #include "about.h"
 #include "language.h"
 #include "plugrid.h"
@@ -15,7 +15,11 @@
 class QComboBox;
 class QFileDialog;
 class QStatusBar;
-class QToolButton;
+class QVBoxLayout;
+
+namespace fprn::toolbars {
+class TDock;
+} // namespace fprn::toolbars
 
 namespace fprn::itemeditor {
 
@@ -58,6 +62,8 @@ public:
     bool Modified() const { return modified_; }
     TMyStringGrid* PluGrid() const { return grid_; }
     TAboutBox* AboutBox() const { return aboutBox_; }
+    toolbars::TDock* TopDock() const { return topDock_; }
+    toolbars::TDock* BottomDock() const { return bottomDock_; }
     QComboBox* SearchCB() const { return searchCB_; }
     QLineEdit* SearchEdit() const { return searchEdit_; }
 
@@ -107,7 +113,7 @@ private:
     QAction* AddAction(const char* name, const char* caption, const char* hint,
                        const QKeySequence& shortcut, std::function<void()> run);
     void BuildMenu();
-    void BuildSearchControls();
+    void BuildToolbars(QVBoxLayout* layout);
     void FormCreate(const EditorOptions& options);
     void FormShow();
     void SetHint(QAction* action, const QString& hint);
@@ -124,11 +130,10 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
-    // The controls the toolbars will hold; until they exist, a plain strip above the grid.
-    QWidget* topArea_ = nullptr;
+    toolbars::TDock* topDock_ = nullptr;
+    toolbars::TDock* bottomDock_ = nullptr;
     QComboBox* searchCB_ = nullptr;
     QLineEdit* searchEdit_ = nullptr;
-    QToolButton* searchBtn_ = nullptr;
 
     QMenu* file1_ = nullptr;
     QMenu* edit1_ = nullptr;

@@ -1,6 +1,8 @@
-// The item editor end to end: the real main window with the language library, keys typed
-// through the window, every modal box answered by pressing one of its buttons, files in a
-// temporary current directory.
+// The item editor end to end: the real main window with its toolbars and the language library,
+// keys typed and buttons clicked through the window, every modal box answered by pressing one of
+// its buttons, files in a temporary current directory.
+#include "dockcontrols.h"
+#include "docktoolbar.h"
 #include "mainform.h"
 #include "tempdir.h"
 #include "testmodule.h"
@@ -14,8 +16,10 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -28,6 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using toolbars::TToolbar;
+using toolbars::TToolbarButton;
 
 class QtEnvironment : public ::testing::Environment {
 public:
@@ -136,10 +142,11 @@ protected:
     }
     // Keys go to whatever widget has the focus, through the window and its shortcuts. A closed
     // box gives the activation back, as a window manager would.
-    void Activate() {
-        if (QApplication::activeWindow() != form.get()) {
-            form->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    void Activate(QWidget* window = nullptr) {
+        if (window == nullptr) window = form.get();
+        if (QApplication::activeWindow() != window) {
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
         }
     }
     void Type(const QString& text) {
@@ -153,6 +160,42 @@ protected:
         QTest::keyClick(static_cast<QWidget*>(nullptr), key, mods);
     }
     QAction* Action(const char* name) const { return form->findChild<QAction*>(name); }
+    TToolbarButton* Button(const char* name) const {
+        return form->findChild<TToolbarButton*>(name);
+    }
+    TToolbar* Bar(const char* name) const { return form->findChild<TToolbar*>(name); }
+    std::string Controls(const char* bar) const {
+        QStringList names;
+        for (QWidget* control : Bar(bar)->OrderedControls()) names << control->objectName();
+        return names.join(' ').toStdString();
+    }
+    // The pointer as the platform moves it: events go to the window under it, else the form's.
+    static QWindow* WindowAt(QPoint global, QWidget* fallback) {
+        QWidget* top = QApplication::topLevelAt(global);
+        return (top && top->windowHandle() ? top : fallback)->windowHandle();
+    }
+    void MoveTo(QPoint global, QWidget* fallback = nullptr) {
+        QWindow* window = WindowAt(global, fallback ? fallback : form.get());
+        QTest::mouseMove(window, window->mapFromGlobal(global));
+    }
+    void Click(QWidget* widget) {
+        QWidget* top = widget->window();
+        Activate(top);
+        const QPoint global = widget->mapToGlobal(widget->rect().center());
+        MoveTo(global, top);
+        QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                          top->windowHandle()->mapFromGlobal(global));
+    }
+    // Takes a bar by its handle and drops it with the pointer at `to`.
+    void Drag(TToolbar* bar, QPoint to) {
+        const QPoint from = bar->mapToGlobal(QPoint(5, bar->height() / 2));
+        QTest::mousePress(WindowAt(from, form.get()), Qt::LeftButton, {},
+                          WindowAt(from, form.get())->mapFromGlobal(from));
+        MoveTo(to);
+        QWindow* window = WindowAt(to, form.get());
+        QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(to));
+        QApplication::processEvents();
+    }
     std::string Current() const {
         return std::to_string(Grid()->Col()) + "," + std::to_string(Grid()->Row()) +
                (Grid()->Editing() ? " editing" : "");
@@ -188,6 +231,53 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(form->SearchCB()->itemText(0), "Seq No.");
     EXPECT_EQ(form->SearchCB()->currentIndex(), -1);
     EXPECT_EQ(Title(kTaxColumn), "TAX. NO.");
+
+    // The toolbars: both in the top dock, the main bar first; glyph-only buttons with our
+    // glyphs bound to the file actions; hints as tool tips, their long part in the status bar.
+    EXPECT_EQ(Bar("MainToolbar")->DockedTo(), form->TopDock());
+    EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->TopDock());
+    EXPECT_GT(Bar("SearchToolbar")->x(), Bar("MainToolbar")->geometry().right());
+    EXPECT_EQ(Controls("MainToolbar"), "ToolbarButton1 OpenBtn SaveBtn ToolbarSep2 ExitBtn");
+    EXPECT_EQ(Controls("SearchToolbar"), "SearchCB SearchEdit SearchBtn");
+    const std::pair<const char*, const char*> bound[] = {{"ToolbarButton1", "FileNew1"},
+                                                         {"OpenBtn", "FileOpen1"},
+                                                         {"SaveBtn", "FileSave1"},
+                                                         {"ExitBtn", "FileExit1"},
+                                                         {"SearchBtn", "SearchAc"}};
+    QSet<QRgb> centres;
+    for (const auto& [button, action] : bound) {
+        EXPECT_EQ(Button(button)->Action(), Action(action)) << button;
+        if (Button(button)->DisplayMode() != toolbars::dmGlyphOnly) continue;
+        EXPECT_EQ(Button(button)->Glyph().size(), QSize(16, 16)) << button;
+        EXPECT_EQ(Button(button)->size(), QSize(23, 22)) << button;
+        centres << Button(button)->grab().toImage().pixel(11, 11);
+    }
+    EXPECT_EQ(centres.size(), 4) << "four different pictures";
+    EXPECT_EQ(Button("SearchBtn")->Caption(), "Find");
+    EXPECT_EQ(Button("ExitBtn")->toolTip(), "Exit");
+    EXPECT_EQ(Button("SaveBtn")->statusTip(), "Save current file");
+    MoveTo(Button("OpenBtn")->mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Open a file");
+    MoveTo(Button("SearchBtn")->mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Find");
+    // They dock at the top or bottom only: to a left dock they float instead.
+    TToolbar* main = Bar("MainToolbar");
+    Drag(main, form->BottomDock()->mapToGlobal(QPoint(300, 0)));
+    EXPECT_EQ(main->DockedTo(), form->BottomDock());
+    EXPECT_EQ(form->BottomDock()->height(), main->height());
+    auto* left = new toolbars::TDock(form->centralWidget());
+    left->SetPosition(toolbars::dpLeft);
+    left->setGeometry(0, 100, 0, 300);
+    left->show();
+    Drag(main, left->mapToGlobal(QPoint(1, 150)));
+    EXPECT_TRUE(main->Floating());
+    EXPECT_EQ(left->BarList().size(), 0u);
+    delete left;
+    Drag(Bar("SearchToolbar"), form->BottomDock()->mapToGlobal(QPoint(300, 0)));
+    Drag(main, form->TopDock()->mapToGlobal(QPoint(300, 2)));
+    EXPECT_EQ(main->DockedTo(), form->TopDock());
+    EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->BottomDock());
+
     // Cells are as high as the font's lines plus 4, as wide as their digits or title plus 4;
     // each section adds its grid line.
     const QFontMetrics metrics(Grid()->font());
@@ -214,6 +304,11 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(Action("HelpAbout1")->toolTip(), "[11423] About");
     EXPECT_EQ(form->SearchCB()->itemText(2), "[11382] BARCODE");
     EXPECT_EQ(Title(kNameColumn), "[11381] PLU NAME");
+    EXPECT_EQ(Button("ToolbarButton1")->toolTip(), "[11411] New");
+    EXPECT_EQ(Button("OpenBtn")->statusTip(), "Open a file");
+    EXPECT_EQ(Button("SaveBtn")->toolTip(), "[11413] Save");
+    EXPECT_EQ(Button("ExitBtn")->toolTip(), "[11415] Exit");
+    EXPECT_EQ(Button("SearchBtn")->toolTip(), "[11424] Find");
     form.reset();
     EXPECT_TRUE(answers.boxes.empty());
 
@@ -450,7 +545,7 @@ TEST_F(Editor, RowsAndSearch) {
     form->SearchCB()->setCurrentIndex(1);
     form->SearchEdit()->setText("Cola");
     Go(kBarcodeColumn, 5);
-    Action("SearchAc")->trigger();
+    Click(Button("SearchBtn"));
     EXPECT_EQ(Current(), "2,9");
     Action("SearchAc")->trigger();
     EXPECT_EQ(Current(), "2,2");
@@ -484,7 +579,7 @@ TEST_F(Editor, RowsAndSearch) {
     EXPECT_EQ(QApplication::focusWidget(), Grid()->Editor());
     form->SearchEdit()->setText("4999");
     form->SearchCB()->setCurrentIndex(0);
-    Action("SearchAc")->trigger(); // the move is vetoed by the same check
+    Click(Button("SearchBtn")); // the move is vetoed by the same check
     EXPECT_EQ(Current(), "6,3 editing");
     EXPECT_EQ(beeps, 2);
 }
@@ -567,9 +662,9 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
               "Cola\t1\t\t\t\t\r\nTea\t2\t\t\t\t\r\nMilk\t\t\t\t\t\r\nte\t\t\t\t\t1\r\n");
     EXPECT_FALSE(form->Modified());
 
-    // New, then Save: DEFAULT.PLU exists (a folder here), so Save As asks; cancelled, the
-    // question's Yes does not close.
-    Key(Qt::Key_N, Qt::ControlModifier);
+    // New, then Save (the toolbar's buttons): DEFAULT.PLU exists (a folder here), so Save As
+    // asks; cancelled, the question's Yes does not close.
+    Click(Button("ToolbarButton1"));
     EXPECT_EQ(form->windowTitle(), "PLU Editor");
     Go(kNameColumn, 1);
     Type("Pen\r");
@@ -578,7 +673,7 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
     EXPECT_TRUE(form->Modified());
     EXPECT_EQ(Cell(1, 1), "Pen");
     answers.Next({(dir.path() / "pens").c_str()});
-    Key(Qt::Key_S, Qt::ControlModifier);
+    Click(Button("SaveBtn"));
     EXPECT_EQ(ReadFile("pens.PLU"), "Pen\t\t\t\t\t\r\n");
     EXPECT_EQ(form->windowTitle(),
               "PLU Editor~[" + QDir::current().absoluteFilePath("pens.PLU") + "]");
@@ -586,14 +681,27 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
     answers.Next({(dir.path() / "items.PLU").c_str(), "Yes"});
     Action("FileSaveAs1")->trigger();
     EXPECT_EQ(ReadFile("items.PLU"), "Pen\t\t\t\t\t\r\n");
+    answers.Next({(dir.path() / "pens.PLU").c_str()});
+    Click(Button("OpenBtn"));
+    EXPECT_EQ(form->windowTitle(),
+              "PLU Editor~[" + QDir::current().absoluteFilePath("pens.PLU") + "]");
 
-    // Cut, then closing asks: Cancel stays, No closes.
+    // Cut, then closing asks: Cancel stays, No closes. Exit's own click closes the form, which
+    // then deletes itself.
     Key(Qt::Key_X, Qt::ControlModifier);
     answers.Next({"Cancel"});
     EXPECT_FALSE(form->close());
+    answers.Next({"Cancel"});
+    Click(Button("ExitBtn"));
+    EXPECT_TRUE(form->isVisible());
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<TMainForm> closing = form.release();
     answers.Next({"No"});
-    EXPECT_TRUE(form->close());
+    Click(closing->findChild<TToolbarButton*>("ExitBtn"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(closing);
     EXPECT_EQ(ReadFile("items.PLU"), "Pen\t\t\t\t\t\r\n");
+    EXPECT_EQ(answers.boxes.back().text, "PLU Content Has Been Changed,Save or Not?");
 }
 
 TEST_F(Editor, AboutBoxAndProgramStart) {
