@@ -79,14 +79,14 @@ constexpr MenuText kMenuTexts[] = {
 };
 
 // The main toolbar's buttons: their actions, glyphs and hint texts.
-struct ToolButtonSpec {
+struct ToolButtonEntry {
     const char* name;
     const char* action;
     const char* glyph;
     std::int32_t hint;
     const char* separatorBefore;
 };
-constexpr ToolButtonSpec kMainButtons[] = {
+constexpr ToolButtonEntry kMainButtons[] = {
     {"ToolbarButton1", "FileNew1", ":/itemeditor/NEW.xpm", 11411, nullptr},
     {"OpenBtn", "FileOpen1", ":/itemeditor/OPEN.xpm", 11412, nullptr},
     {"SaveBtn", "FileSave1", ":/itemeditor/SAVE.xpm", 11413, nullptr},
@@ -280,18 +280,18 @@ void TMainForm::BuildToolbars(QVBoxLayout* layout) {
     mainBar->setObjectName("MainToolbar");
     mainBar->SetCaption("MainToolbar");
     mainBar->SetDockableTo(kTopOrBottom);
-    for (const ToolButtonSpec& spec : kMainButtons) {
-        if (spec.separatorBefore) {
+    for (const ToolButtonEntry& entry : kMainButtons) {
+        if (entry.separatorBefore) {
             auto* separator = new TToolbarSep(mainBar);
-            separator->setObjectName(spec.separatorBefore);
+            separator->setObjectName(entry.separatorBefore);
             place(separator);
         }
         auto* button = new TToolbarButton(mainBar);
-        button->setObjectName(spec.name);
-        button->SetGlyph(QImage(QString::fromLatin1(spec.glyph)));
+        button->setObjectName(entry.name);
+        button->SetGlyph(QImage(QString::fromLatin1(entry.glyph)));
         button->SetDisplayMode(dmGlyphOnly);
         button->SetOpaque(false);
-        button->SetAction(findChild<QAction*>(spec.action));
+        button->SetAction(findChild<QAction*>(entry.action));
         place(button);
     }
     mainBar->SetDockPos(0);
@@ -363,9 +363,9 @@ void TMainForm::ApplyLanguageStrings() {
         action->setText(lang::LanguageText(entry.caption));
         SetHint(action, lang::LanguageText(entry.hint));
     }
-    for (const ToolButtonSpec& spec : kMainButtons)
-        if (auto* button = findChild<toolbars::TToolbarButton*>(spec.name))
-            button->SetHint(lang::LanguageText(spec.hint));
+    for (const ToolButtonEntry& entry : kMainButtons)
+        if (auto* button = findChild<toolbars::TToolbarButton*>(entry.name))
+            button->SetHint(lang::LanguageText(entry.hint));
     if (auto* find = findChild<toolbars::TToolbarButton*>("SearchBtn"))
         find->SetHint(lang::LanguageText(kSearchBtnHint));
 }

@@ -68,14 +68,14 @@ int LockWithTimeout(int fd) {
     }
     // After the deadline the timer keeps ticking, so a tick that lands just before the call
     // blocks again is followed by another one.
-    auto spec = [](std::chrono::nanoseconds ns) {
+    auto timespecOf = [](std::chrono::nanoseconds ns) {
         ns = std::max(ns, std::chrono::nanoseconds(1));
         return timespec{static_cast<time_t>(ns.count() / 1000000000),
                         static_cast<long>(ns.count() % 1000000000)};
     };
     struct itimerspec ticks {};
-    ticks.it_value = spec(timeout);
-    ticks.it_interval = spec(std::chrono::milliseconds(20));
+    ticks.it_value = timespecOf(timeout);
+    ticks.it_interval = timespecOf(std::chrono::milliseconds(20));
     ::timer_settime(timer, 0, &ticks, nullptr);
 
     int result = 0;

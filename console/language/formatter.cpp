@@ -75,9 +75,9 @@ std::string FormatLanguageText(std::string_view pattern, std::span<const FormatA
             continue;
         }
         ++pos;
-        std::string_view spec = pattern.substr(start, pos - start);
+        std::string_view written = pattern.substr(start, pos - start);
         if (next == args.end()) {
-            out.append(spec);
+            out.append(written);
             continue;
         }
         const FormatArg& arg = *next++;
@@ -85,14 +85,14 @@ std::string FormatLanguageText(std::string_view pattern, std::span<const FormatA
         if (conversion == 'd') {
             const auto* number = std::get_if<std::int64_t>(&arg);
             if (number == nullptr) {
-                out.append(spec);
+                out.append(written);
                 continue;
             }
             field = Digits(*number, precision);
         } else {
             const auto* text = std::get_if<std::string_view>(&arg);
             if (text == nullptr) {
-                out.append(spec);
+                out.append(written);
                 continue;
             }
             field = precision >= 0
