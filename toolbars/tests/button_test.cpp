@@ -264,8 +264,9 @@ TEST(ToolbarButton, ActionsBothWays) {
 }
 
 TEST(ToolbarButton, HandlersThatDeleteTheBar) {
-    // The editor's Exit closes its form from a click or an action; a drop-down handler may too.
-    for (int which = 0; which < 4; ++which) {
+    // The editor's Exit closes its form from a click or an action; a drop-down handler may too,
+    // and a repeating button from inside its own timer's tick.
+    for (int which = 0; which < 5; ++which) {
         ToolbarForm t;
         QPointer<TToolbar> bar = t.bar;
         TToolbarButton* b = t.buttons[3];
@@ -279,8 +280,19 @@ TEST(ToolbarButton, HandlersThatDeleteTheBar) {
         QAction exit;
         QObject::connect(&exit, &QAction::triggered, [&] { delete t.bar; });
         if (which == 3) b->SetAction(&exit);
+        int clicks = 0;
+        if (which == 4) {
+            b->SetRepeating(true);
+            b->SetRepeatDelay(1);
+            b->OnClick = [&](TToolbarButton*) {
+                if (++clicks == 2) delete t.bar;
+            };
+        }
         const QPoint p = t.Global(b, {10, 10});
         t.Press(p);
+        if (which == 4) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !bar; }, 2000));
+        }
         t.Release(p);
         EXPECT_FALSE(bar) << which;
         EXPECT_EQ(TButtonTestSeam::HotButton(), nullptr);
