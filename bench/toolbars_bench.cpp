@@ -238,8 +238,19 @@ void ToolbarLayout() {
     bar->SetParent(&form);
     form.show();
     QApplication::processEvents();
+    // Narrowed by its right edge, as a user does, so the layout wraps.
+    if (QWindow* win = bar->windowHandle()) {
+        const QPoint edge(bar->width() - 3, bar->height() / 2);
+        const QPoint to(std::min(bar->width() - 3, 300), edge.y());
+        QTest::mousePress(win, Qt::LeftButton, {}, edge);
+        QTest::mouseMove(win, to);
+        QTest::mouseRelease(win, Qt::LeftButton, {}, to);
+        QApplication::processEvents();
+    }
     Report("widget moving layout, 60 controls floating",
            Measure(5000, [&](int) { bar->ArrangeControls(true, doNone, nullptr); }), "< 20 us");
+    std::printf("    wrapped at right edge %d into %dx%d\n", bar->FloatingRightEdge(), bar->width(),
+                bar->height());
     std::size_t count = 0;
     Report("ListFloatingSizes, 60 controls",
            Measure(200, [&](int) { count = bar->ListFloatingSizes().size(); }), "< 5000 us");
