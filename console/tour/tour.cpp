@@ -137,6 +137,8 @@ void Tour::ExpectNoBox() {
 }
 
 void Tour::Shoot(const std::string& name) {
+    // A step may have set controls by code since the last click: draw them before the grab.
+    Settle();
     QScreen* screen = form_.screen();
     if (!screen) Fail("no screen");
     QImage image = screen->grabWindow(0).toImage();
