@@ -110,7 +110,7 @@ void PluSheet::Count(int column, const Bytes& text, int delta) {
 }
 
 void PluSheet::CellChanged(int row, int column, const Bytes& before) {
-    if (IsKeyColumn(column)) {
+    if (IsKeyColumn(column) && !movingRows_) {
         Count(column, before, -1);
         Count(column, table_.Cell(row, column), +1);
     }
@@ -149,6 +149,12 @@ void PluSheet::Clear(CellRect block) {
 
 void PluSheet::MoveRow(int from, int to) {
     if (from == to) return;
+    // Moving rows keeps every key's count: the index is left alone while they move.
+    struct Moving {
+        bool& flag;
+        explicit Moving(bool& f) : flag(f) { flag = true; }
+        ~Moving() { flag = false; }
+    } guard(movingRows_);
     std::array<Bytes, kColumns> moving;
     for (int c = 1; c <= kColumns; ++c) moving[static_cast<std::size_t>(c - 1)] = Cell(from, c);
     const int step = from < to ? 1 : -1;

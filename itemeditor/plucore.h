@@ -126,6 +126,7 @@ private:
     itemfile::PluTable table_;
     std::array<std::unordered_map<Bytes, int>, 2> counts_; // PLU NAME, BARCODE
     CellRect changed_{};
+    bool movingRows_ = false;
 };
 
 } // namespace fprn::itemeditor
