@@ -1,4 +1,4 @@
-// The sale pages' number readings, rounding and slot choice.
+// The sale pages' number readings, rounding, tax amount and slot choice.
 #include "localeinfo.h"
 #include "saleline.h"
 
@@ -48,6 +48,19 @@ TEST(SaleLine, PostponeSlotNeverReplacesAHeldReceipt) {
     for (const auto& c : cases) EXPECT_EQ(ChoosePostponeSlot(c.next, c.held), c.slot) << c.next;
     EXPECT_EQ(SplitStr("AB----3", "---"), (std::vector<std::string>{"AB", "-3"}));
     EXPECT_EQ(SplitStr("---", "---"), (std::vector<std::string>{"", ""}));
+}
+
+TEST(SaleLine, TaxOnlyFromTheLettersWithARate) {
+    auto line = [](const char* letter, const char* total) {
+        return SaleLine{"1", "", total, letter, "X", total, "0", ""};
+    };
+    const std::array<std::int32_t, 9> rates{23, 8, 255, 0, 0, 0, 0, 0, 5};
+    // 2.30 + 0.80; a rate not set, a missing letter and one past I add nothing.
+    EXPECT_DOUBLE_EQ(TaxAmount({line("A", "12.30"), line("B", "10.80"), line("C", "50"),
+                                line("", "50"), line("J", "50")},
+                               rates),
+                     3.1);
+    EXPECT_DOUBLE_EQ(TaxAmount({line("I", "10.50"), line("A", "nan")}, rates), 0.5);
 }
 
 } // namespace
