@@ -127,6 +127,15 @@ TEST_F(PagesTest, DateTimeRatesHeadMessagesAndDepartmentsReachThePrinter) {
     EXPECT_EQ(NewTexts(), std::vector<std::string>{"0203DFRESH FISH"});
     EXPECT_EQ(Dump().at(Dump().size() - 3), "Reply to command 02");
     EXPECT_EQ(form->CurrentPage(), 10);
+
+    // The density is the chosen item's place, from 1.
+    Click("bbtnPrinterSpeed");
+    EXPECT_EQ(form->CurrentPage(), 29);
+    EXPECT_EQ(Get<QComboBox>("cbDensity")->currentText(), "1");
+    Get<QComboBox>("cbDensity")->setCurrentIndex(2);
+    Click("bbtnSetPrinterSpeed");
+    EXPECT_EQ(NewTexts(), std::vector<std::string>{"943"});
+    EXPECT_EQ(form->CurrentPage(), 29);
     EXPECT_TRUE(boxes.Take().empty());
 }
 
@@ -366,7 +375,9 @@ TEST_F(PagesTest, PrintedReportSendsThePeriodAsTypedAndRefusesAnAmountTooLarge) 
     Get<TCurrencyEdit>("edPaidOutAmt")->SetValue(1e10);
     Click("BitBtn23");
     ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_TRUE(boxes.seen[0].text.contains("amount")) << boxes.seen[0].text.toStdString();
+    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(boxes.seen[0].text.startsWith("amount out of range: 1e+10"))
+        << "the driver's own message: " << boxes.seen[0].text.toStdString();
     boxes.Take();
     EXPECT_TRUE(NewTexts().empty());
     EXPECT_EQ(Get<TCurrencyEdit>("edPaidOutAmt")->Value(), 1e10);
