@@ -143,6 +143,9 @@ void CancelItem(TMainForm& form) {
         }))
         return;
     delete list->takeItem(list->row(item));
+    // Nothing stays selected: a second click must not cancel the neighbouring line.
+    list->setCurrentItem(nullptr);
+    list->clearSelection();
     SetNumber(form, "edTotal", Number(form, "edTotal") - StrToFloatDefault(line[kSaleTotal], 0));
     if (!PluFileName(form).empty())
         ReportStock(form, AdjustPluStock(form, line[kSaleBarcode], false, quantity));
