@@ -573,6 +573,8 @@ void TMainForm::SearchAcExecute() {
 }
 
 void TMainForm::FindItem() {
+    // The cell being edited is searched with the text its editor shows.
+    grid_->CommitEditor();
     const Bytes text = lang::ToCharset(searchEdit_->text());
     if (text.empty()) return;
     const int mode = searchCB_->currentIndex();

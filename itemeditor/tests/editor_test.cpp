@@ -569,6 +569,12 @@ TEST_F(Editor, RowsAndSearch) {
     form->SearchEdit()->setFocus();
     Type("507\r");
     EXPECT_EQ(Current(), "2,7");
+    // The text being typed is the cell's: the search finds it in the current row, last.
+    Go(kBarcodeColumn, 40);
+    Type("777");
+    form->SearchEdit()->setText("777");
+    Click(Button("SearchBtn"));
+    EXPECT_EQ(Current(), "2,40 editing");
     EXPECT_EQ(answers.boxes.size(), 2u);
 
     // Leaving a failing cell for the search edit brings the focus back to it.
