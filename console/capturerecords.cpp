@@ -90,18 +90,48 @@ Bytes FieldText(BytesView data, std::size_t offset, std::size_t width) {
 
 namespace {
 
+// The number of decimals of a divisor that is 10, 100, ... 1000000; 0 for any other.
+int PowerOfTen(double divisor) {
+    double p = 1;
+    for (int k = 1; k <= 6; ++k)
+        if (divisor == (p *= 10)) return k;
+    return 0;
+}
+
+// value / divisor as GeneralNumberText writes it. For a power-of-ten divisor and a value of
+// at most 15 digits that is the exact decimal (15 significant digits round back to it), which
+// is written here from the integer: a capture of thousands of records has tens of thousands.
+Bytes ScaledText(std::uint64_t value, double divisor, const editcontrols::LocaleInfo& byteLocale) {
+    const int decimals = PowerOfTen(divisor);
+    if (decimals == 0 || value >= 1000000000000000ULL)
+        return editcontrols::GeneralNumberText(static_cast<double>(value) / divisor, byteLocale);
+    char digits[24];
+    int n = 0;
+    for (std::uint64_t v = value; v != 0 || n <= decimals; v /= 10)
+        digits[n++] = static_cast<char>('0' + v % 10);
+    // digits[] holds the number backwards; the lowest `decimals` are the fraction.
+    int fractionEnd = 0;
+    while (fractionEnd < decimals && digits[fractionEnd] == '0') ++fractionEnd;
+    Bytes out;
+    for (int i = n - 1; i >= decimals; --i) out.push_back(digits[i]);
+    if (fractionEnd < decimals) {
+        out += byteLocale.decimalSeparator;
+        for (int i = decimals - 1; i >= fractionEnd; --i) out.push_back(digits[i]);
+    }
+    return out;
+}
+
 // As below, with a locale whose separator is one byte already.
 Bytes ValueText(std::uint16_t value, const editcontrols::LocaleInfo& byteLocale) {
     if (value == kPluValueEmpty) return {};
     if (value == kPluValueExempt) return "ZW";
-    return editcontrols::GeneralNumberText(value / 100.0, byteLocale);
+    return ScaledText(value, 100, byteLocale);
 }
 
 Bytes FieldValueText(BytesView field, double divisor, const editcontrols::LocaleInfo& byteLocale) {
     if (field.find_first_not_of('\xFF') == BytesView::npos) return {};
     // At most 48 bits, which a double holds exactly.
-    double value = static_cast<double>(BigEndian(field));
-    return editcontrols::GeneralNumberText(value / divisor, byteLocale);
+    return ScaledText(BigEndian(field), divisor, byteLocale);
 }
 
 } // namespace

@@ -73,14 +73,32 @@ Status ReadPluFile(PluTable& table, const std::string& path) {
     return status;
 }
 
+namespace {
+
+// TAB, CR, LF and 0x1A: a cell holding one would split or end the file when read back.
+bool HoldsLineBreaker(const Bytes& cell) {
+    for (char c : cell)
+        if (c == '\t' || c == '\r' || c == '\n' || c == '\x1A') return true;
+    return false;
+}
+
+} // namespace
+
 Status FormatPluTable(const PluTable& table, Bytes& content) {
+    std::size_t size = 0;
+    for (int row = 1; row <= kPluRows; ++row) {
+        if (table.Cell(row, 1).empty()) continue;
+        for (int column = 1; column <= kPluColumns; ++column)
+            size += table.Cell(row, column).size() + 1;
+        size += 1;
+    }
     Bytes out;
-    out.reserve(64 * 1024);
+    out.reserve(size);
     for (int row = 1; row <= kPluRows; ++row) {
         if (table.Cell(row, 1).empty()) continue;
         for (int column = 1; column <= kPluColumns; ++column) {
             const Bytes& cell = table.Cell(row, column);
-            if (cell.find_first_of(BytesView("\t\r\n\x1A", 4)) != Bytes::npos)
+            if (HoldsLineBreaker(cell))
                 return Status::Error("row " + std::to_string(row) + ", column " +
                                      std::to_string(column) + " (" + kPluColumnTitles[column] +
                                      ") holds a TAB, CR, LF or end-of-file byte, which an item "

@@ -1,10 +1,12 @@
 // Capture records and table replies decoded into the cells the upload pages show.
 #include "capturerecords.h"
+#include "numbertext.h"
 #include "tempdir.h"
 
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <unistd.h>
 
 namespace fprn::console {
@@ -57,6 +59,37 @@ TEST(CaptureRecords, ItemRecordsShowNamesAndValues) {
     EXPECT_NE(missing.fileError.find("none.mem\". No such file or directory"), std::string::npos)
         << missing.fileError;
     EXPECT_TRUE(missing.grid.rows.empty());
+}
+
+// The cells are written from the integers; they must read as the general number form of the
+// quotient, for every item value and for package fields up to their full width.
+TEST(CaptureRecords, ValueTextsAreTheGeneralFormOfTheQuotient) {
+    editcontrols::LocaleInfo comma = kC;
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    for (const auto& locale : {kC, comma}) {
+        for (std::uint32_t v = 0; v < 0xFFFF; ++v) {
+            if (v == kPluValueExempt) continue;
+            ASSERT_EQ(PluValueText(static_cast<std::uint16_t>(v), locale),
+                      editcontrols::GeneralNumberText(v / 100.0, locale))
+                << v;
+        }
+        std::mt19937_64 rng(3);
+        for (int i = 0; i < 20000; ++i) {
+            for (std::size_t f = 0; f < kPackageFieldWidths.size(); ++f) {
+                const std::size_t width = kPackageFieldWidths[f];
+                std::uint64_t v = rng() >> (64 - 8 * width) >> (i % 40);
+                if (i == 0) v = (std::uint64_t{1} << (8 * width)) - 2; // the largest value
+                Bytes field;
+                for (std::size_t b = width; b-- > 0;)
+                    field.push_back(static_cast<char>(v >> 8 * b));
+                ASSERT_EQ(PackageFieldText(field, kPackageFieldDivisors[f], locale),
+                          editcontrols::GeneralNumberText(
+                              static_cast<double>(v) / kPackageFieldDivisors[f], locale))
+                    << v << " / " << kPackageFieldDivisors[f];
+            }
+        }
+    }
 }
 
 TEST(CaptureRecords, PackageFieldsAndShortRecords) {
