@@ -260,13 +260,8 @@ void TMainForm::BuildToolbars(QVBoxLayout* layout) {
     QWidget* central = layout->parentWidget();
     topDock_ = new TDock(central);
     topDock_->setObjectName("TopDock");
-    // Bars dragged off the top may dock under the grid instead.
-    bottomDock_ = new TDock(central);
-    bottomDock_->setObjectName("BottomDock");
-    bottomDock_->SetPosition(dpBottom);
     layout->addWidget(topDock_);
     layout->addWidget(grid_, 1);
-    layout->addWidget(bottomDock_);
     constexpr TDockableTo kTopOrBottom = SetBit(dpTop) | SetBit(dpBottom);
     // While the form loads, bars and controls take their order from their positions, as a
     // designed form's would: each is placed after the one before.

@@ -63,7 +63,6 @@ public:
     TMyStringGrid* PluGrid() const { return grid_; }
     TAboutBox* AboutBox() const { return aboutBox_; }
     toolbars::TDock* TopDock() const { return topDock_; }
-    toolbars::TDock* BottomDock() const { return bottomDock_; }
     QComboBox* SearchCB() const { return searchCB_; }
     QLineEdit* SearchEdit() const { return searchEdit_; }
 
@@ -131,7 +130,6 @@ private:
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
     toolbars::TDock* topDock_ = nullptr;
-    toolbars::TDock* bottomDock_ = nullptr;
     QComboBox* searchCB_ = nullptr;
     QLineEdit* searchEdit_ = nullptr;
 

@@ -260,11 +260,16 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(form->statusBar()->currentMessage(), "Open a file");
     MoveTo(Button("SearchBtn")->mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(form->statusBar()->currentMessage(), "Find");
-    // They dock at the top or bottom only: to a left dock they float instead.
+    // They dock at the top or bottom only: to a bottom dock of the form they go, to a left
+    // dock they float instead.
     TToolbar* main = Bar("MainToolbar");
-    Drag(main, form->BottomDock()->mapToGlobal(QPoint(300, 0)));
-    EXPECT_EQ(main->DockedTo(), form->BottomDock());
-    EXPECT_EQ(form->BottomDock()->height(), main->height());
+    auto* bottom = new toolbars::TDock(form->centralWidget());
+    bottom->SetPosition(toolbars::dpBottom);
+    bottom->setGeometry(0, 500, 600, 0);
+    bottom->show();
+    Drag(main, bottom->mapToGlobal(QPoint(300, 0)));
+    EXPECT_EQ(main->DockedTo(), bottom);
+    EXPECT_EQ(bottom->height(), main->height());
     auto* left = new toolbars::TDock(form->centralWidget());
     left->SetPosition(toolbars::dpLeft);
     left->setGeometry(0, 100, 0, 300);
@@ -273,10 +278,13 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_TRUE(main->Floating());
     EXPECT_EQ(left->BarList().size(), 0u);
     delete left;
-    Drag(Bar("SearchToolbar"), form->BottomDock()->mapToGlobal(QPoint(300, 0)));
+    Drag(Bar("SearchToolbar"), bottom->mapToGlobal(QPoint(300, 0)));
     Drag(main, form->TopDock()->mapToGlobal(QPoint(300, 2)));
     EXPECT_EQ(main->DockedTo(), form->TopDock());
-    EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->BottomDock());
+    EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), bottom);
+    Drag(Bar("SearchToolbar"), form->TopDock()->mapToGlobal(QPoint(300, 2)));
+    EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->TopDock());
+    delete bottom;
 
     // Cells are as high as the font's lines plus 4, as wide as their digits or title plus 4;
     // each section adds its grid line.
