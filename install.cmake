@@ -1,7 +1,7 @@
 # What `cmake --install` puts under the prefix: the driver libraries (runtime names .so.1), the
-# platform library they need, the language library, the console, the headers under
+# platform library they need, the language library, the console and the item editor, the headers under
 # include/fprn/ and a pkg-config file per driver library. Libraries find each other beside
-# themselves, the console finds them in ../<libdir>.
+# themselves, the programs find them in ../<libdir>.
 set(fprn_libraries)
 foreach(lib tovarin meskade)
     if(TARGET ${lib})
@@ -20,19 +20,25 @@ set_target_properties(${fprn_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN"
                                                    BUILD_WITH_INSTALL_RPATH ON)
 install(TARGETS ${fprn_libraries} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-if(TARGET calvetta)
+# The programs find the libraries in ../<libdir>; the build tree has that folder too (a link to
+# bin/), so they run with their installed run path there as well.
+set(fprn_programs)
+foreach(program calvetta sorvane)
+    if(TARGET ${program})
+        list(APPEND fprn_programs ${program})
+    endif()
+endforeach()
+if(fprn_programs)
     file(RELATIVE_PATH fprn_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-    # The build tree has the installation's library folder too (a link to bin/), so the console
-    # runs with its installed run path there as well.
-    set_target_properties(calvetta PROPERTIES INSTALL_RPATH "$ORIGIN/${fprn_bin_to_lib}"
-                                              BUILD_WITH_INSTALL_RPATH ON)
+    set_target_properties(${fprn_programs} PROPERTIES INSTALL_RPATH "$ORIGIN/${fprn_bin_to_lib}"
+                                                      BUILD_WITH_INSTALL_RPATH ON)
     get_filename_component(fprn_libdir_parent ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR} DIRECTORY)
     file(MAKE_DIRECTORY ${fprn_libdir_parent})
     file(RELATIVE_PATH fprn_lib_to_bin ${fprn_libdir_parent} ${CMAKE_BINARY_DIR}/bin)
     if(NOT EXISTS ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR})
         file(CREATE_LINK ${fprn_lib_to_bin} ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR} SYMBOLIC)
     endif()
-    install(TARGETS calvetta RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS ${fprn_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES driver/include/tovarin.h driver/include/tovarin_types.h service/include/meskade.h

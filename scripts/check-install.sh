@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build folder into a temporary prefix and checks what lands there: the runtime names
 # and run paths of the libraries and the console, the headers, a C host built against the
-# installed tovarin.pc and run against the printer emulator, and the installed console's start
-# as far as binding both driver libraries.
+# installed tovarin.pc and run against the printer emulator, the installed console's start
+# as far as binding both driver libraries, and the installed item editor's start.
 # Usage: scripts/check-install.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -37,7 +37,9 @@ done
 for lib in libfprnplatform.so libpeltrane.so; do
     check "$lib installed" yes "$([ -f "$prefix/$libdir/$lib" ] && echo yes || echo no)"
 done
-check "calvetta run path" "\$ORIGIN/../$libdir" "$(dynamic "$prefix/bin/calvetta" RUNPATH)"
+for program in calvetta sorvane; do
+    check "$program run path" "\$ORIGIN/../$libdir" "$(dynamic "$prefix/bin/$program" RUNPATH)"
+done
 check "no tour installed" no "$([ -e "$prefix/bin/calvetta-tour" ] && echo yes || echo no)"
 check "headers" "meskade.h tovarin.h tovarin_types.h" "$(ls "$prefix/include/fprn" | xargs)"
 
@@ -67,6 +69,14 @@ status=0
     >"$work/calvetta.log" 2>&1 || status=$?
 check "installed calvetta binds" 0 "$status"
 [ "$status" == 0 ] || cat "$work/calvetta.log"
+
+# The installed editor finds its libraries from another folder and runs until it is ended.
+check "installed sorvane's libraries" "" "$(env -u LD_LIBRARY_PATH ldd "$prefix/bin/sorvane" | grep 'not found' || true)"
+status=0
+(cd "$work" && env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/bin/sorvane") \
+    >"$work/sorvane.log" 2>&1 || status=$?
+check "installed sorvane runs until ended" 124 "$status"
+[ "$status" == 124 ] || cat "$work/sorvane.log"
 
 echo "install: $passed passed, $failed failed"
 [ "$failed" == 0 ]
