@@ -133,12 +133,22 @@ int main(int argc, char** argv) {
 
         std::string reply = HardwareReply();
         double parse = MedianMs(rounds * 10, [&] { (void)ParseHardwareStatus(reply); });
-        double decode = MedianMs(rounds, [&] {
+        // Each round starts from the menu with the paints of the last one done, as a user's
+        // next click does.
+        auto fromMenu = [&] {
             form.ShowPage(1);
+            QApplication::processEvents();
+        };
+        auto decode40 = [&] {
             form.DecodeReturnBuffer("40", reply.data(), static_cast<std::int32_t>(reply.size()));
-        });
-        std::printf("reply 40 parsed: %.4f ms; decoded into page 12: %.4f ms (goal < 0.2 ms)\n",
-                    parse, decode);
+        };
+        double fill = MedianMs(rounds, decode40);
+        double decode = MedianMs(rounds, fromMenu, decode40);
+        double pageChange = MedianMs(rounds, fromMenu, [&] { form.ShowPage(12); });
+        std::printf("reply 40 parsed: %.4f ms; decoded into page 12 on the screen: %.4f ms "
+                    "(goal < 0.2 ms); from the menu: %.4f ms, of which the page change alone "
+                    "%.4f ms\n",
+                    parse, fill, decode, pageChange);
 
         // The bare round trip: the same two calls the form makes, on an open port.
         user.OpenFPrn("COM2", 9600);
@@ -152,15 +162,32 @@ int main(int argc, char** argv) {
         });
         user.CloseFPrn();
         QAbstractButton* button = form.Button(QStringLiteral("bbtnChkHw"));
-        double click = MedianMs(rounds, [&] {
-            form.ShowPage(1);
-            form.ListBox1->clear();
+        auto clickToPage12 = [&] {
             button->click();
             if (form.CurrentPage() != 12) std::exit(1);
-        });
-        std::printf("Hardware Status click to page 12: %.3f ms; bare library round trip: %.3f ms; "
-                    "the form adds %.3f ms (goal < 1 ms)\n",
-                    click, bare, click - bare);
+        };
+        double click = MedianMs(
+            rounds,
+            [&] {
+                form.ListBox1->clear();
+                fromMenu();
+            },
+            clickToPage12);
+        // The same with the window's paint that follows the click.
+        double painted = MedianMs(
+            rounds,
+            [&] {
+                form.ListBox1->clear();
+                fromMenu();
+            },
+            [&] {
+                clickToPage12();
+                form.repaint();
+            });
+        std::printf(
+            "Hardware Status click to page 12: %.3f ms; bare library round trip: %.3f ms; "
+            "the form adds %.3f ms (goal < 1 ms); with the window painted after it %.3f ms\n",
+            click, bare, click - bare, painted);
 
         // The viewers read the captures from the current folder.
         {
