@@ -47,7 +47,9 @@ Bytes EncodeReply(std::uint8_t sequence, BytesView payload, Corruption corruptio
 }
 
 std::optional<Bytes> CommandText(BytesView raw) {
-    Bytes text = ParseFrame(Bytes(1, static_cast<char>(kFrameEnd)) + Bytes(raw));
+    Bytes framed(1, static_cast<char>(kFrameEnd));
+    framed.append(raw);
+    Bytes text = ParseFrame(framed);
     if (!text.empty()) return text;
     // The parser refuses empty texts and stretches of six bytes or fewer; a printer still
     // reads a sound frame of that size as a command (and refuses it).
