@@ -1,6 +1,7 @@
 #include "capturerecords.h"
 
 #include "eightbit.h"
+#include "filesave.h"
 #include "numbertext.h"
 
 #include <algorithm>
@@ -29,13 +30,19 @@ CaptureView ReadCapture(const std::string& path, std::size_t blockSize,
                                               const editcontrols::LocaleInfo&),
                         const editcontrols::LocaleInfo& locale) {
     CaptureView view;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO in the capture's place must not hang the console.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         view.fileError = SystemMessage("Cannot open file", path, errno);
         return view;
     }
     struct stat st {};
-    std::uint64_t size = ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    if (itemfile::Status checked = itemfile::CheckOpenedForReading(fd, path, &st); !checked.ok()) {
+        ::close(fd);
+        view.fileError = checked.message;
+        return view;
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
     std::string error;
     auto blocks = ReadCaptureBlocks(fd, size, blockSize, path, error);
     ::close(fd);

@@ -7,12 +7,16 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace fprn::console {
 
 int RunConsole(int& argc, char** argv, const StartOptions& options) {
+    // A write past the file-size limit then fails with EFBIG, which is reported, instead of
+    // ending the program with unsaved work.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Declared first, so that they are unloaded last: after the forms and the application.
     TovarinApi user;
     MeskadeApi service;

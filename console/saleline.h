@@ -22,7 +22,11 @@ enum SaleField {
     kSaleBarcode,
     kSaleFieldCount
 };
-using SaleLine = std::array<std::string, kSaleFieldCount>;
+struct SaleLine : std::array<std::string, kSaleFieldCount> {
+    // The line's change of its item's QTY reached the item file: only then does cancelling the
+    // line change the file back. Not shown, not compared.
+    bool stockInFile = false;
+};
 
 // How a line is shown: its fields joined by "---". Only shown: the fields may hold the
 // delimiter themselves, so the text is never split back.

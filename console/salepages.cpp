@@ -26,6 +26,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace fprn::console {
 
@@ -76,17 +77,21 @@ QStringList FieldsOf(const SaleLine& line) {
     return fields;
 }
 
+constexpr int kStockInFileRole = Qt::UserRole + 1;
+
 SaleLine LineOf(const QListWidgetItem* item) {
     SaleLine line;
     const QStringList fields = item->data(Qt::UserRole).toStringList();
     for (int i = 0; i < kSaleFieldCount && i < fields.size(); ++i)
         line[static_cast<std::size_t>(i)] = fields[i].toLatin1().toStdString();
+    line.stockInFile = item->data(kStockInFileRole).toBool();
     return line;
 }
 
 QListWidgetItem* NewLineItem(const SaleLine& line) {
     auto* item = new QListWidgetItem(lang::FromCharset(SaleLineText(line)));
     item->setData(Qt::UserRole, FieldsOf(line));
+    item->setData(kStockInFileRole, line.stockInFile);
     return item;
 }
 
@@ -147,7 +152,8 @@ void CancelItem(TMainForm& form) {
     list->setCurrentItem(nullptr);
     list->clearSelection();
     SetNumber(form, "edTotal", Number(form, "edTotal") - StrToFloatDefault(line[kSaleTotal], 0));
-    if (!PluFileName(form).empty())
+    // A sale that did not reach the file has nothing in it to undo.
+    if (!PluFileName(form).empty() && line.stockInFile)
         ReportStock(form, AdjustPluStock(form, line[kSaleBarcode], false, quantity));
 }
 
@@ -362,8 +368,9 @@ void BuildFooterPage(TMainForm& form) {
         // Every line goes back to stock, also after one that cannot.
         std::vector<itemfile::Status> results;
         for (const SaleLine& line : SaleLines(form))
-            results.push_back(AdjustPluStock(form, line[kSaleBarcode], false,
-                                             StrToFloatDefault(line[kSaleQty], 0)));
+            if (line.stockInFile)
+                results.push_back(AdjustPluStock(form, line[kSaleBarcode], false,
+                                                 StrToFloatDefault(line[kSaleQty], 0)));
         ReportStockFailures(form, results);
     });
     form.OnClick(NewButton(page, "bbtnExecCloseRecp", QRect(180, 60, 150, 30)), [&form] {
@@ -526,14 +533,14 @@ void btnSaleItemClick(TMainForm& form) {
     }
     auto* letters = Get<QComboBox>(form, "cbDepId");
     const std::string department = DepartmentCode(letters->currentIndex());
-    const SaleLine line{EditBytes(qtyEdit),
-                        EditBytes(Edit(form, "edUnit")),
-                        EditBytes(priceEdit),
-                        lang::ToCharset(letters->currentText()),
-                        EditBytes(Edit(form, "edName")),
-                        FloatToStr(RoundDecimals(2, (price + returnPrice) * quantity)),
-                        EditBytes(returnEdit),
-                        EditBytes(Edit(form, "edBarcode"))};
+    SaleLine line{EditBytes(qtyEdit),
+                  EditBytes(Edit(form, "edUnit")),
+                  EditBytes(priceEdit),
+                  lang::ToCharset(letters->currentText()),
+                  EditBytes(Edit(form, "edName")),
+                  FloatToStr(RoundDecimals(2, (price + returnPrice) * quantity)),
+                  EditBytes(returnEdit),
+                  EditBytes(Edit(form, "edBarcode"))};
     if (!form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
             form.User().cmSaleItem(r, quantity, line[kSaleUnit].c_str(), price, department.c_str(),
                                    line[kSaleName].c_str(), returnPrice > 0 ? 1 : 0, returnPrice, b,
@@ -542,6 +549,11 @@ void btnSaleItemClick(TMainForm& form) {
         return;
     SetNumber(form, "edTotal",
               Number(form, "edTotal") + RoundDecimals(2, (price + returnPrice) * quantity));
+    std::optional<itemfile::Status> stock;
+    if (!PluFileName(form).empty()) {
+        stock = AdjustPluStock(form, line[kSaleBarcode], true, quantity);
+        line.stockInFile = stock->ok();
+    }
     AppendSaleLine(form, line);
     Edit(form, "edBarcode")->clear();
     Edit(form, "edName")->clear();
@@ -558,8 +570,7 @@ void btnSaleItemClick(TMainForm& form) {
         ReceiptStarted(form) = true;
         Enable(form, "BackBtn7", false);
     }
-    if (!PluFileName(form).empty())
-        ReportStock(form, AdjustPluStock(form, line[kSaleBarcode], true, quantity));
+    if (stock) ReportStock(form, *stock);
 }
 
 } // namespace fprn::console

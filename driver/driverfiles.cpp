@@ -1,5 +1,7 @@
 #include "driverfiles.h"
 
+#include "filelimit.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -30,7 +32,15 @@ const std::string& ProgramFolder() {
     return folder;
 }
 
-bool WriteAll(int fd, BytesView bytes) {
+// Writes at the end. An append that would pass the file-size limit is not made: the host may
+// keep the default disposition of SIGXFSZ, which would end it.
+bool AppendAll(int fd, BytesView bytes) {
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0) return false;
+    if (!plat::FitsFileSizeLimit(static_cast<std::uint64_t>(end) + bytes.size())) {
+        errno = EFBIG;
+        return false;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -91,7 +101,7 @@ void TraceLog::Append(BytesView bytes) {
     // time: take the file for the one record.
     while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
-    bool ok = WriteAll(fd, TraceRecord(bytes));
+    bool ok = AppendAll(fd, TraceRecord(bytes));
     int error = errno;
     ::close(fd);
     if (!ok) throw FileError("Stream write error", error);
@@ -114,8 +124,7 @@ void CaptureFile::Prepare(const std::string& name) {
 
 void CaptureFile::Append(BytesView bytes) {
     if (fd_ < 0) return;
-    if (::lseek(fd_, 0, SEEK_END) < 0 || !WriteAll(fd_, bytes))
-        throw FileError("Stream write error", errno);
+    if (!AppendAll(fd_, bytes)) throw FileError("Stream write error", errno);
 }
 
 void CaptureFile::Close() {

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <unistd.h>
@@ -140,6 +141,8 @@ TMainForm::TMainForm(const EditorOptions& options, QWidget* parent) : QMainWindo
     texts_[kSaveQuestionText] = "PLU Content Has Been Changed,Save or Not?";
     texts_[kInsertFailedText] = "PLU Count Beyond Limitation,Insert Failed!";
     texts_[kSearchFailedText] = "Search Failed,found nothting!";
+    texts_[kChangedFileText] =
+        "The file %s was changed by another program since it was opened. Overwrite it?";
 
     setWindowTitle("PLU");
     setWindowState(Qt::WindowMaximized);
@@ -342,7 +345,7 @@ void TMainForm::ApplyLanguageStrings() {
     for (int i = 0; i <= kColumns; ++i)
         texts_[static_cast<std::size_t>(i)] = lang::LanguageText(11380 + i);
     texts_[kCaptionText] = lang::LanguageText(11387);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         texts_[static_cast<std::size_t>(kSaveQuestionText + i)] = lang::LanguageText(11430 + i);
     std::array<QString, kColumns + 1> titles;
     std::copy_n(texts_.begin(), titles.size(), titles.begin());
@@ -430,6 +433,7 @@ void TMainForm::NewPluFile() {
     SetGridEditing(grid_, false);
     ClearGridCells(grid_);
     fileName_.clear();
+    identity_ = {};
     setWindowTitle(texts_[kCaptionText]);
     modified_ = false;
 }
@@ -437,10 +441,11 @@ void TMainForm::NewPluFile() {
 bool TMainForm::OpenPluFile(const QString& path) {
     // A scratch table: a file that cannot be read leaves the shown one as it was.
     itemfile::PluTable scratch;
+    itemfile::FileIdentity identity;
     itemfile::Status status;
     {
         ScopedHourglass hourglass;
-        status = itemfile::ReadPluFile(scratch, FilePath(path));
+        status = itemfile::ReadPluFile(scratch, FilePath(path), &identity);
     }
     if (!status.ok() && status.code != itemfile::Status::Code::NotFound) {
         ShowErrorBox(this, QString::fromLocal8Bit(status.message.c_str()));
@@ -450,6 +455,7 @@ bool TMainForm::OpenPluFile(const QString& path) {
     SetGridEditing(grid_, false);
     grid_->Model()->Edit([&](PluSheet& s) { s.Assign(scratch); });
     fileName_ = QFileInfo(path).absoluteFilePath();
+    identity_ = identity;
     modified_ = false;
     SetCaption();
     return true;
@@ -457,15 +463,34 @@ bool TMainForm::OpenPluFile(const QString& path) {
 
 bool TMainForm::SavePluFile(const QString& path) {
     grid_->CommitEditor();
+    const std::string file = FilePath(path);
+    const itemfile::PluTable& table = grid_->Model()->Sheet().Table();
+    // Over the file the table came from, a change another program made since is not lost
+    // without a question.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const bool sameFile =
+        !fileName_.isEmpty() && QFileInfo(fileName_).absoluteFilePath() == absolute;
+    itemfile::FileIdentity written;
     itemfile::Status status;
     {
         ScopedHourglass hourglass;
-        status = itemfile::WritePluFile(grid_->Model()->Sheet().Table(), FilePath(path));
+        status = itemfile::WritePluFile(table, file, sameFile ? &identity_ : nullptr, &written);
+    }
+    if (status.code == itemfile::Status::Code::Changed) {
+        const QString question = lang::FromCharset(
+            lang::FormatLanguageText(lang::ToCharset(texts_[kChangedFileText]),
+                                     {lang::FormatArg(lang::ToCharset(absolute))}));
+        if (AskBox(this, QMessageBox::Warning, "Warning", question,
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return false;
+        ScopedHourglass hourglass;
+        status = itemfile::WritePluFile(table, file, nullptr, &written);
     }
     if (!status.ok()) {
         ShowErrorBox(this, QString::fromLocal8Bit(status.message.c_str()));
         return false;
     }
+    identity_ = written;
     modified_ = false;
     return true;
 }
@@ -699,6 +724,9 @@ void TMainForm::PLUGridKeyPress(QChar& key) {
 // ---- program
 
 int SorvaneMain(int argc, char** argv) {
+    // A write past the file-size limit then fails with EFBIG, which the save reports, instead
+    // of ending the editor with unsaved edits.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     TMainForm form;
     form.show();

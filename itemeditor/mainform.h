@@ -55,8 +55,14 @@ public:
     explicit TMainForm(const EditorOptions& options = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Texts 0 to 6 are the column titles, 7 the caption, 8 to 10 the messages.
-    enum TextIndex { kCaptionText = 7, kSaveQuestionText, kInsertFailedText, kSearchFailedText };
+    // Texts 0 to 6 are the column titles, 7 the caption, 8 to 11 the messages (11 a pattern).
+    enum TextIndex {
+        kCaptionText = 7,
+        kSaveQuestionText,
+        kInsertFailedText,
+        kSearchFailedText,
+        kChangedFileText
+    };
     const QString& Text(int index) const { return texts_[static_cast<std::size_t>(index)]; }
     const QString& FileName() const { return fileName_; }
     bool Modified() const { return modified_; }
@@ -119,8 +125,11 @@ private:
     void SetCaption();
     void PrepareEdit();
 
-    std::array<QString, 11> texts_;
+    std::array<QString, 12> texts_;
     QString fileName_;
+    // The file as it was read or last saved; a save over it asks when another program has
+    // changed it since.
+    itemfile::FileIdentity identity_;
     bool modified_ = false;
     bool shown_ = false;
 

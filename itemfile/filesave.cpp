@@ -1,5 +1,7 @@
 #include "filesave.h"
 
+#include "filelimit.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -164,16 +166,25 @@ bool WriteAll(int fd, BytesView bytes) {
     return true;
 }
 
+Status TooLarge(const std::string& path) {
+    return Status::Error("\"" + path + "\" is larger than " + std::to_string(kMaxReadBytes >> 20) +
+                         " MiB, more than any item or capture file holds");
+}
+
+// Reads to the end; a file that grows past the bound while it is read is refused too.
 Status ReadAll(int fd, const std::string& path, Bytes& content) {
     Bytes data;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 &&
+        static_cast<std::uint64_t>(st.st_size) <= kMaxReadBytes)
+        data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Status::Error(FileMessage("Cannot read", path, errno));
         if (n == 0) break;
+        if (data.size() + static_cast<std::size_t>(n) > kMaxReadBytes) return TooLarge(path);
         data.append(buf, static_cast<std::size_t>(n));
     }
     content = std::move(data);
@@ -190,15 +201,98 @@ std::string FileMessage(const std::string& what, const std::string& path, int er
     return what + " \"" + path + "\": " + std::strerror(error);
 }
 
-Status ReadWholeFile(const std::string& path, Bytes& content) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        int error = errno;
-        if (error == ENOENT) return Status::Missing(FileMessage("Cannot open", path, error));
-        return Status::Error(FileMessage("Cannot open", path, error));
-    }
-    return ReadAll(fd.get(), path, content);
+FileIdentity FileIdentity::Of(const struct stat& st) {
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
 }
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+    if (present != other.present) return false;
+    return !present ||
+           (device == other.device && inode == other.inode && size == other.size &&
+            modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec);
+}
+
+FileIdentity IdentifyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? FileIdentity::Of(st) : FileIdentity{};
+}
+
+Status CheckOpenedForReading(int fd, const std::string& path, struct stat* st) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return Status::Error(FileMessage("Cannot open", path, errno));
+    if (!S_ISREG(info.st_mode)) return Status::Error("\"" + path + "\" is not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxReadBytes) return TooLarge(path);
+    // Reads of a regular file do not wait anyway; the descriptor goes back to the usual mode.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (st) *st = info;
+    return Status::Done();
+}
+
+namespace {
+
+// OpenForReading of `path`, its messages naming the file as `shown`.
+Status OpenRegular(const std::string& path, const std::string& shown, int& fd, struct stat* st) {
+    // Without O_NONBLOCK a FIFO would hold the open until some writer came.
+    Fd opened(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (opened.get() < 0) {
+        int error = errno;
+        if (error == ENOENT) return Status::Missing(FileMessage("Cannot open", shown, error));
+        return Status::Error(FileMessage("Cannot open", shown, error));
+    }
+    Status checked = CheckOpenedForReading(opened.get(), shown, st);
+    if (checked.ok()) fd = opened.Release();
+    return checked;
+}
+
+} // namespace
+
+Status OpenForReading(const std::string& path, int& fd, struct stat* st) {
+    return OpenRegular(path, path, fd, st);
+}
+
+Status ReadWholeFile(const std::string& path, Bytes& content, FileIdentity* identity) {
+    int raw = -1;
+    struct stat st {};
+    Status opened = OpenForReading(path, raw, &st);
+    if (!opened.ok()) return opened;
+    Fd fd(raw);
+    Status read = ReadAll(fd.get(), path, content);
+    if (read.ok() && identity) *identity = FileIdentity::Of(st);
+    return read;
+}
+
+namespace {
+
+// The folder does not let us create a file, but the file itself may be written: it is written
+// over, and its old bytes go back when a step fails.
+Status SaveInPlace(const std::string& path, const std::string& target, BytesView bytes) {
+    Fd fd(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) return Status::Error(FileMessage("Cannot write", path, errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Status::Error(FileMessage("Cannot write", path, errno));
+    if (!S_ISREG(st.st_mode)) return Status::Error("\"" + path + "\" is not a regular file");
+    Bytes old;
+    if (Status read = ReadAll(fd.get(), path, old); !read.ok()) return read;
+
+    const char* failed = "Cannot write";
+    auto put = [&](BytesView data) {
+        failed = "Cannot write";
+        if (::lseek(fd.get(), 0, SEEK_SET) < 0 || !WriteAll(fd.get(), data) ||
+            ::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0)
+            return false;
+        failed = "Cannot flush";
+        return Ops().fsync(fd.get()) == 0;
+    };
+    if (put(bytes)) return Status::Done();
+    Status status = Status::Error(FileMessage(failed, path, errno));
+    if (!put(old))
+        status.message +=
+            "; its old content could not be put back: " + std::string(std::strerror(errno));
+    return status;
+}
+
+} // namespace
 
 Status SaveAtomically(const std::string& path, BytesView bytes) {
     const std::string target = FinalTarget(path);
@@ -211,6 +305,9 @@ Status SaveAtomically(const std::string& path, BytesView bytes) {
     // A file the user may not write stays as it is, as it would for a write in place.
     if (existed && ::access(target.c_str(), W_OK) != 0)
         return Status::Error(FileMessage("Cannot write", path, errno));
+    // Past the limit a write would raise SIGXFSZ, which ends a program that does not ignore it.
+    if (!plat::FitsFileSizeLimit(bytes.size()))
+        return Status::Error(FileMessage("Cannot write", path, EFBIG));
 
     // A hidden name beside the target, unique among concurrent savers.
     static std::atomic<unsigned> counter{0};
@@ -220,8 +317,12 @@ Status SaveAtomically(const std::string& path, BytesView bytes) {
         temp = folder + "/." + BaseOf(target) + ".tmp" + std::to_string(::getpid()) + "-" +
                std::to_string(counter++);
         fd.Reset(Ops().create(temp.c_str(), 0666));
-        if (fd.get() < 0 && errno != EEXIST)
-            return Status::Error(FileMessage("Cannot create a file beside", path, errno));
+        if (fd.get() < 0 && errno != EEXIST) {
+            const int error = errno;
+            if (existed && (error == EACCES || error == EPERM))
+                return SaveInPlace(path, target, bytes);
+            return Status::Error(FileMessage("Cannot create a file beside", path, error));
+        }
     }
     if (fd.get() < 0)
         return Status::Error(FileMessage("Cannot create a file beside", path, EEXIST));
@@ -257,15 +358,18 @@ Status SaveAtomically(const std::string& path, BytesView bytes) {
     return Status::Done();
 }
 
-Status UpdateLocked(const std::string& path, const ContentChange& change) {
+Status UpdateLocked(const std::string& path, const ContentChange& change, FileIdentity* written) {
     // Lock the file the links lead to, so that the placeholder below is made there too.
     const std::string target = FinalTarget(path);
     // A save replaces the file, so a lock may end up on a file that is no longer at the path;
     // then the lock is taken again on the new one. Each round waits for another writer.
     for (int round = 0; round < 1000; ++round) {
         bool created = false;
-        Fd fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0 && errno == ENOENT) {
+        int raw = -1;
+        Status opened = OpenRegular(target, path, raw, nullptr);
+        if (opened.code == Status::Code::Failed) return opened;
+        Fd fd(raw);
+        if (opened.code == Status::Code::NotFound) {
             // Nothing to lock yet: an empty placeholder takes the lock, and goes again unless
             // the change is saved over it.
             fd.Reset(::open(target.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -294,6 +398,8 @@ Status UpdateLocked(const std::string& path, const ContentChange& change) {
         Status result = change(content, !created);
         if (result.ok()) result = SaveAtomically(target, content);
         if (!result.ok() && created) ::unlink(target.c_str());
+        // Still under the lock: no other writer has been at the file since.
+        if (result.ok() && written) *written = IdentifyFile(target);
         return result;
     }
     return Status::Error(FileMessage("Cannot lock", path, EAGAIN));

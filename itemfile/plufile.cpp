@@ -66,9 +66,9 @@ int ParsePluContent(BytesView content, PluTable& table) {
     return row;
 }
 
-Status ReadPluFile(PluTable& table, const std::string& path) {
+Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity) {
     Bytes content;
-    Status status = ReadWholeFile(path, content);
+    Status status = ReadWholeFile(path, content, identity);
     if (status.ok()) ParsePluContent(content, table);
     return status;
 }
@@ -112,14 +112,23 @@ Status FormatPluTable(const PluTable& table, Bytes& content) {
     return Status::Done();
 }
 
-Status WritePluFile(const PluTable& table, const std::string& path) {
+Status WritePluFile(const PluTable& table, const std::string& path, const FileIdentity* expected,
+                    FileIdentity* written) {
     Bytes content;
     Status status = FormatPluTable(table, content);
     if (!status.ok()) return Status::Error("Cannot save \"" + path + "\": " + status.message);
-    return UpdateLocked(path, [&](Bytes& file, bool) {
-        file = std::move(content);
-        return Status::Done();
-    });
+    return UpdateLocked(
+        path,
+        [&](Bytes& file, bool existed) {
+            // Under the lock the file at the path is the locked one. One that has gone since
+            // holds nothing to lose.
+            if (expected && existed && !(IdentifyFile(path) == *expected))
+                return Status{Status::Code::Changed,
+                              "\"" + path + "\" was changed by another program"};
+            file = std::move(content);
+            return Status::Done();
+        },
+        written);
 }
 
 } // namespace fprn::itemfile

@@ -62,15 +62,19 @@ void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list);
 int ParsePluContent(BytesView content, PluTable& table);
 
 // Reads the whole file, then fills the table as ParsePluContent does. A missing file gives
-// NotFound, an unreadable one an error; the table is unchanged in both cases.
-Status ReadPluFile(PluTable& table, const std::string& path);
+// NotFound, an unreadable one an error; the table is unchanged in both cases. `identity`, when
+// given, takes the identity of the file read.
+Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity = nullptr);
 
 // The file content of the table: each row with a non-empty PLU NAME, its six cells joined by
 // TAB, then CR LF. A written cell holding TAB, CR, LF or 0x1A (which would split or end the
 // file when read back) is refused with a message naming its row and column.
 Status FormatPluTable(const PluTable& table, Bytes& content);
 
-// Formats the table and saves it under the item-file lock; the old file stays on failure.
-Status WritePluFile(const PluTable& table, const std::string& path);
+// Formats the table and saves it under the item-file lock; the old file stays on failure. With
+// `expected`, a file there whose identity differs (another program wrote it since) is left as
+// it is and the result is Changed. `written`, when given, takes the identity of the new file.
+Status WritePluFile(const PluTable& table, const std::string& path,
+                    const FileIdentity* expected = nullptr, FileIdentity* written = nullptr);
 
 } // namespace fprn::itemfile

@@ -63,6 +63,8 @@ const char* Hostile(std::int32_t id) {
         return "[11444] %s %999999999d %s %";
     case 11471:
         return "[11471] %s %d %*d %%";
+    case 11433:
+        return "[11433] %s %s %n";
     }
     return nullptr;
 }

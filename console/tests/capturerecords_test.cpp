@@ -1,5 +1,6 @@
 // Capture records and table replies decoded into the cells the upload pages show.
 #include "capturerecords.h"
+#include "filesave.h"
 #include "numbertext.h"
 #include "tempdir.h"
 
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fprn::console {
@@ -136,10 +138,21 @@ TEST(CaptureRecords, ReadingEndsAtTheFirstEmptyReadAndReportsAReadErrorOnce) {
     EXPECT_FALSE(view.illegalFormat);
     EXPECT_EQ(view.grid.rows[1][0], "B");
 
-    // A folder opens but cannot be read.
-    CaptureView folder = ReadPluCapture(dir.path().string(), kC);
-    EXPECT_NE(folder.fileError.find("Is a directory"), std::string::npos) << folder.fileError;
-    EXPECT_EQ(folder.fileError.find("Is a directory"), folder.fileError.rfind("Is a directory"));
+    // What is no regular file, or is larger than any capture, is refused unread: a folder, a
+    // FIFO that no program writes (reading it would wait for one), a sparse file past the bound.
+    const auto fifo = dir.path() / "fifo.mem", huge = dir.path() / "huge.mem";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WriteBytes(huge.string(), PluRecord("A", {}));
+    std::filesystem::resize_file(huge, itemfile::kMaxReadBytes + 1);
+    const std::pair<std::filesystem::path, std::string> refused[] = {
+        {dir.path(), "\" is not a regular file"},
+        {fifo, "\" is not a regular file"},
+        {huge, "\" is larger than 64 MiB"}};
+    for (const auto& [file, words] : refused) {
+        CaptureView view = ReadPluCapture(file.string(), kC);
+        EXPECT_EQ(view.fileError.rfind("\"" + file.string() + words, 0), 0u) << view.fileError;
+        EXPECT_TRUE(view.grid.rows.empty());
+    }
 }
 
 TEST(CaptureRecords, TableReplies) {

@@ -6,6 +6,7 @@
 #include "commandtexts.h"
 #include "currencyedit.h"
 #include "fieldreadings.h"
+#include "filesave.h"
 #include "itemstock.h"
 #include "languagetext.h"
 #include "maskedit.h"
@@ -23,7 +24,10 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace fprn::console::testing {
 namespace {
@@ -524,7 +528,10 @@ TEST_F(SalesTest, ReceiptCancelRevertsEveryLineAndGoesOnPastAFailure) {
     EXPECT_TRUE(shown[1].contains("\"123\"") && shown[1].contains("lots"));
     EXPECT_EQ(SaleLinesShown().size(), 3u);
     EXPECT_EQ(Total(), "8.25");
-    EXPECT_NE(ItemFile(), kItems);
+    // Another program makes the first line's QTY unreadable before the cancel.
+    std::string spoilt = ItemFile();
+    spoilt.replace(spoilt.find("B\t12"), 4, "B\tmany");
+    std::ofstream(items, std::ios::binary) << spoilt;
 
     NewTexts();
     Click("btnSaleVoid");
@@ -535,11 +542,50 @@ TEST_F(SalesTest, ReceiptCancelRevertsEveryLineAndGoesOnPastAFailure) {
     EXPECT_EQ(NewTexts(), StrList{"37SORRY"});
     EXPECT_EQ(form->CurrentPage(), 1);
     EXPECT_FALSE(ReceiptStarted(*form));
-    EXPECT_EQ(ItemFile(), kItems) << "the lines before and after the bad one are back";
+    std::string expected = kItems;
+    expected.replace(expected.find("B\t10"), 4, "B\tmany");
+    EXPECT_EQ(ItemFile(), expected) << "the line after the bad one is back";
+    // The line whose sale never reached the file has nothing to undo, and no box.
     shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].contains("\"123\""));
+    EXPECT_TRUE(shown[0].contains("\"5900000000028\"") && shown[0].contains("many"));
+    EXPECT_FALSE(shown[0].contains("\"123\""));
     EXPECT_EQ(SaleLinesShown().size(), 3u) << "the list is kept";
+}
+
+TEST_F(SalesTest, CancelsLeaveTheFileAloneWhereTheSaleDidNotReachIt) {
+    Load();
+    Click("bbtnSale");
+    itemfile::SetLockTimeout(std::chrono::milliseconds(30));
+    struct RestoreTimeout {
+        ~RestoreTimeout() { itemfile::SetLockTimeout(std::chrono::seconds(5)); }
+    } restore;
+    // Another program holds the item file's lock through a sale: it is made, the file is not.
+    auto sellLocked = [&](const char* barcode) {
+        const int holder = ::open(items.c_str(), O_RDONLY);
+        ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        LeaveBarcode(barcode);
+        Click("btnSaleItem");
+        ::close(holder);
+        auto shown = boxes.Take();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].contains("another program holds it")) << shown[0].toStdString();
+    };
+    sellLocked("5900000000028");
+    EXPECT_EQ(ItemFile(), kItems);
+    Select(0);
+    Click("btnCancelItem");
+    EXPECT_EQ(ItemFile(), kItems);
+    EXPECT_TRUE(boxes.Take().empty());
+
+    // A receipt cancel over a line that reached the file and one that did not.
+    LeaveBarcode("4001");
+    Click("btnSaleItem");
+    EXPECT_NE(ItemFile(), kItems);
+    sellLocked("5900000000028");
+    EndReceipt("bbtnExecCancelRecp");
+    EXPECT_EQ(ItemFile(), kItems);
+    EXPECT_TRUE(boxes.Take().empty());
 }
 
 TEST_F(SalesTest, PackagesAndSystemNumber) {

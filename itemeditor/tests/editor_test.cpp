@@ -4,6 +4,7 @@
 #include "dockcontrols.h"
 #include "docktoolbar.h"
 #include "mainform.h"
+#include "stock.h"
 #include "tempdir.h"
 #include "testmodule.h"
 
@@ -716,6 +717,28 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
     EXPECT_FALSE(closing);
     EXPECT_EQ(ReadFile("items.PLU"), "Pen\t\t\t\t\t\r\n");
     EXPECT_EQ(answers.boxes.back().text, "PLU Content Has Been Changed,Save or Not?");
+}
+
+TEST_F(Editor, ASaveOverAFileAnotherProgramChangedAsksFirst) {
+    Start();
+    Load("Cola\t1\tBTL\t1.50\t1\t10\r\n");
+    Go(kNameColumn, 2);
+    Type("Tea\r");
+    // The console sells one meanwhile and writes the new QTY back.
+    ASSERT_TRUE(itemfile::AdjustStock("items.PLU", "1", itemfile::StockSign::Add, 1, nullptr).ok());
+    const std::string sold = ReadFile("items.PLU");
+    answers.Next({"No"});
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "The file " + QDir::current().absoluteFilePath("items.PLU") +
+                                         " was changed by another program since it was opened. "
+                                         "Overwrite it?");
+    EXPECT_EQ(ReadFile("items.PLU"), sold);
+    EXPECT_TRUE(form->Modified());
+    // Through the close question too; Yes there writes the table.
+    answers.Next({"Yes", "Yes"});
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile("items.PLU"), "Cola\t1\tBTL\t1.50\t1\t10\r\nTea\t\t\t\t\t\r\n");
 }
 
 TEST_F(Editor, AboutBoxAndProgramStart) {

@@ -1,9 +1,11 @@
 // The console's side of the item file: reading with the barcode index, the quantity
 // write-back under the lock, and saves that fail at each step without touching the old file.
+#include "plufile.h"
 #include "stock.h"
 #include "tempdir.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -200,7 +203,7 @@ TEST_F(StockFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
         int error;
         const char* words;
     } cases[] = {
-        {kCreate, EACCES, "Cannot create a file beside"},
+        {kCreate, ENOSPC, "Cannot create a file beside"},
         {kWrite, ENOSPC, "Cannot write"},
         {kFsync, EIO, "Cannot flush"},
         {kRename, EXDEV, "Cannot replace"},
@@ -240,6 +243,98 @@ TEST_F(StockFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
     ASSERT_EQ(stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(FilesIn(dir_.path()), 2u);
+}
+
+TEST_F(StockFile, AFolderThatRefusesANewFileGetsTheSaveInPlaceAndTheOldBytesBackOnFailure) {
+    const Bytes old = "Milk\t111\tl\t2.50\tB\t10\r\nBread\t222\tpc\t1.00\tA\t3\r\n";
+    WriteBytes(path_, old);
+    struct stat before {};
+    ASSERT_EQ(stat(path_.c_str(), &before), 0);
+    const SaveOps& real = SystemSaveOps();
+    int writes = 0;
+    bool failWrite = false;
+    SaveOps ops{[](const char*, mode_t) { return errno = EACCES, -1; },
+                [&](int fd, const void* data, std::size_t size) -> ssize_t {
+                    // The first write puts a few bytes out, then fails.
+                    if (failWrite && writes++ == 0) {
+                        (void)real.write(fd, data, std::min<std::size_t>(size, 5));
+                        return errno = ENOSPC, -1;
+                    }
+                    return real.write(fd, data, size);
+                },
+                real.fsync, real.rename};
+    SetSaveOps(&ops);
+    // Shorter than before: the file is cut to the new length, and stays the same file.
+    Status saved = AdjustStock(path_, "222", StockSign::Subtract, 3, nullptr, c_);
+    const Bytes changed = "Milk\t111\tl\t2.50\tB\t10\r\nBread\t222\tpc\t1.00\tA\t0\r\n";
+    EXPECT_TRUE(saved.ok()) << saved.message;
+    EXPECT_EQ(test::ReadFile(path_), changed);
+    struct stat after {};
+    ASSERT_EQ(stat(path_.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    failWrite = true;
+    Status failed = AdjustStock(path_, "111", StockSign::Add, 100, nullptr, c_);
+    SetSaveOps(nullptr);
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.message.find("Cannot write \"" + path_ + "\": " + std::strerror(ENOSPC)),
+              std::string::npos)
+        << failed.message;
+    EXPECT_EQ(test::ReadFile(path_), changed);
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
+}
+
+TEST_F(StockFile, SavesPastTheFileSizeLimitFailAndTheProgramLives) {
+    const Bytes old = "Milk\t111\tl\t2.50\tB\t10\r\n";
+    WriteBytes(path_, old);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The default disposition: a write past the limit would end this process.
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit small{old.size(), old.size()};
+        setrlimit(RLIMIT_FSIZE, &small);
+        PluTable table;
+        table.SetCell(1, 1, "A longer name than the file holds now");
+        Status saved = WritePluFile(table, path_);
+        Status stock = AdjustStock(path_, "111", StockSign::Add, 1000, nullptr, c_);
+        const Bytes words = "\"" + path_ + "\": " + std::strerror(EFBIG);
+        bool ok = !saved.ok() && saved.message.find(words) != Bytes::npos && !stock.ok() &&
+                  stock.message.find(words) != Bytes::npos;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a save did not say the file is too large";
+    EXPECT_EQ(test::ReadFile(path_), old);
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
+}
+
+TEST_F(StockFile, ReadersRefuseWhatIsNoRegularFileOrTooLargeAtOnce) {
+    const fs::path fifo = dir_.path() / "fifo.PLU", huge = dir_.path() / "huge.PLU";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    WriteBytes(huge, "Milk\t111\n");
+    fs::resize_file(huge, kMaxReadBytes + 1); // sparse: no room taken
+    struct Case {
+        fs::path file;
+        const char* words;
+    } cases[] = {{fifo, "\" is not a regular file"}, {huge, "\" is larger than 64 MiB"}};
+    for (const auto& c : cases) {
+        PluTable table;
+        table.SetCell(1, 1, "kept");
+        Status plu = ReadPluFile(table, c.file.string());
+        EXPECT_EQ(plu.message.rfind("\"" + c.file.string() + c.words, 0), 0u) << plu.message;
+        EXPECT_EQ(table.Cell(1, 1), "kept");
+        ItemList list;
+        list.Assign("Tea\t444\n");
+        Status lines = LoadItemFile(c.file.string(), list);
+        EXPECT_EQ(lines.message, plu.message);
+        EXPECT_EQ(list.Lines(), std::vector<Bytes>{"Tea\t444"});
+        // The write-back neither waits on it nor reads it.
+        EXPECT_EQ(AdjustStock(c.file.string(), "111", StockSign::Add, 1, nullptr, c_).message,
+                  "Item \"111\": " + plu.message);
+    }
 }
 
 } // namespace
