@@ -4,9 +4,9 @@
 // over 40 buttons.
 // Run by hand, offscreen: QT_QPA_PLATFORM=offscreen build/bin/fprn_bench_toolbars
 #include "dock.h"
-#include "toolwindow.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -4,9 +4,9 @@
 // frames and outlines, and buttons in every state and kind, each sheet at 1x and magnified 4x.
 // Usage: toolbars_gallery [output folder]   (default: the current folder)
 #include "dock.h"
-#include "toolwindow.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QBoxLayout>
