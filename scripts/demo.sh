@@ -16,12 +16,14 @@ bin=$root/$dir/bin
 work=$(mktemp -d)
 emu=
 trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }; rm -rf "$work"' EXIT
-# Its items as "DEFAULT.PLU" beside the console, the item file it sells from.
-"$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" >"$work/emulator.log" &
+# Its items as "DEFAULT.PLU" beside the console, the item file it sells from; its boot loader on
+# COM3, for the firmware update.
+"$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" \
+    --boot-link "$work/COM3" --boot-image "$work/loaded-image.bin" >"$work/emulator.log" &
 emu=$!
-for _ in $(seq 100); do [ -e "$work/COM2" ] && break; sleep 0.1; done
-[ -e "$work/COM2" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
-export FPRN_COM2=$work/COM2
+for _ in $(seq 100); do [ -e "$work/COM2" ] && [ -e "$work/COM3" ] && break; sleep 0.1; done
+[ -e "$work/COM3" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
+export FPRN_COM2=$work/COM2 FPRN_COM3=$work/COM3
 
 display_answers() {
     [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1 && return 0
@@ -41,7 +43,7 @@ else
     rm -rf "$out"
     echo "== calvetta-tour in a virtual X server, screenshots in $out"
     QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
-        "$bin/calvetta-tour" "$out" || status=$?
+        "$bin/calvetta-tour" "$out" "$work/loaded-image.bin" || status=$?
 fi
 echo
 echo "== what the printer received"

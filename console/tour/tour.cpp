@@ -5,11 +5,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -36,6 +38,48 @@ bool OneColour(const QImage& image) {
 
 } // namespace
 
+// Answers the file dialogs the tour expects, each on the first turn of the loop after it shows
+// (whenever the program gets to show it).
+class FileDialogWatcher : public QObject {
+public:
+    struct Pick {
+        QString fileName;
+        std::string shot;
+        std::function<void(QFileDialog&)> also;
+    };
+
+    explicit FileDialogWatcher(Tour& tour) : tour_(tour) { qApp->installEventFilter(this); }
+    ~FileDialogWatcher() override { qApp->removeEventFilter(this); }
+    void Add(Pick pick) { picks_.push_back(std::move(pick)); }
+    bool Waiting() const { return !picks_.empty(); }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* dialog = qobject_cast<QFileDialog*>(object);
+        if (event->type() != QEvent::Show || !dialog || picks_.empty()) return false;
+        Pick pick = std::move(picks_.front());
+        picks_.erase(picks_.begin());
+        QTimer::singleShot(0, dialog, [this, dialog, pick] {
+            tour_.Guard([&] {
+                if (!QTest::qWaitForWindowExposed(dialog)) Fail("the file dialog did not show");
+                if (!pick.shot.empty()) tour_.Shoot(pick.shot);
+                if (pick.also) pick.also(*dialog);
+            });
+            // Typed into the name box and accepted, as a user does.
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(pick.fileName);
+            else
+                dialog->selectFile(pick.fileName);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        return false;
+    }
+
+private:
+    Tour& tour_;
+    std::vector<Pick> picks_;
+};
+
 void Fail(const std::string& why) {
     throw std::runtime_error(why);
 }
@@ -52,7 +96,8 @@ const std::vector<TourStep>& TourSteps() {
 }
 
 Tour::Tour(TMainForm& form, TProgressForm& progress, std::filesystem::path shots)
-    : form_(form), progress_(progress), folder_(std::move(shots)) {
+    : form_(form), progress_(progress), folder_(std::move(shots)),
+      fileDialogs_(std::make_unique<FileDialogWatcher>(*this)) {
     std::filesystem::create_directories(folder_);
     SetMessageBoxSeam([this](QMessageBox& box) { return Answer(box); });
 }
@@ -94,6 +139,24 @@ void Tour::Click(const QString& buttonName) {
     else
         button->click();
     Settle();
+    ThrowKeptFailure();
+}
+
+void Tour::PickInNextFileDialog(const QString& fileName, std::string shot,
+                                std::function<void(QFileDialog&)> also) {
+    fileDialogs_->Add({fileName, std::move(shot), std::move(also)});
+}
+
+void Tour::Guard(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        if (keptFailure_.empty()) keptFailure_ = e.what();
+    }
+}
+
+void Tour::ThrowKeptFailure() {
+    if (!keptFailure_.empty()) Fail(std::exchange(keptFailure_, {}));
 }
 
 void Tour::Type(const QString& editName, const QString& text, bool enter) {
@@ -160,8 +223,10 @@ bool Tour::RunAll() {
     for (const TourStep& step : TourSteps()) {
         try {
             step.run(*this);
+            ThrowKeptFailure();
             ExpectNoBox();
             if (!planned_.empty()) Fail("a box that was waited for did not come");
+            if (fileDialogs_->Waiting()) Fail("a file dialog that was waited for did not come");
         } catch (const std::exception& e) {
             std::fprintf(stderr, "tour: step \"%s\" failed: %s\n", step.name, e.what());
             return false;
