@@ -698,10 +698,11 @@ void TMainForm::PLUGridKeyPress(QChar& key) {
 
 // ---- program
 
-int SorvaneMain(int argc, char** argv) {
+int SorvaneMain(int argc, char** argv, const std::function<void(TMainForm&)>& onShown) {
     QApplication app(argc, argv);
     TMainForm form;
     form.show();
+    if (onShown) QTimer::singleShot(0, &form, [&form, &onShown] { onShown(form); });
     // Lets a test see that the program reached its message loop.
     if (qEnvironmentVariableIsSet("FPRN_SORVANE_READY"))
         QTimer::singleShot(0, &form, [] {

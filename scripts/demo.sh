@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The main job: the demonstration console against the printer emulator.
-#   scripts/demo.sh           with a display that answers: calvetta opens there; when its window
+# The main job: the demonstration console against the printer emulator, then the item editor.
+#   scripts/demo.sh           with a display that answers: calvetta opens there (and the way to
+#                             start sorvane on the same folder is printed); when its window
 #                             closes, what the printer received is printed.
-#   scripts/demo.sh --shots   (or without a display): calvetta-tour runs the console in a virtual
-#                             X server, clicks through it and saves screenshots to build/demo/.
+#   scripts/demo.sh --shots   (or without a display): in one virtual X server calvetta-tour clicks
+#                             through the console, firmware update included, then sorvane-tour
+#                             through the item editor; screenshots go to build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -37,13 +39,17 @@ cd "$work"
 status=0
 if [ "$shots" == 0 ] && display_answers; then
     echo "== calvetta on $DISPLAY (close its window to end)"
+    echo "   The item editor on the same items, from another terminal meanwhile:"
+    echo "   cd $work && $bin/sorvane"
     "$bin/calvetta" || status=$?
 else
     out=$root/build/demo
     rm -rf "$out"
-    echo "== calvetta-tour in a virtual X server, screenshots in $out"
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
-        "$bin/calvetta-tour" "$out" "$work/loaded-image.bin" || status=$?
+    echo "== calvetta-tour, then sorvane-tour, in a virtual X server, screenshots in $out"
+    # The editor's tour runs on the item file as the console's sales left it.
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+        'failed=0; "$1/calvetta-tour" "$2" "$3" || failed=1; "$1/sorvane-tour" "$2" || failed=1
+         exit $failed' tours "$bin" "$out" "$work/loaded-image.bin" || status=$?
 fi
 echo
 echo "== what the printer received"

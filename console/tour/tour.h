@@ -13,6 +13,10 @@
 
 class QFileDialog;
 
+namespace fprn::tourkit {
+class DialogAnswers;
+}
+
 namespace fprn::console {
 
 class TMainForm;
@@ -21,7 +25,6 @@ class TProgressForm;
 namespace tour {
 
 class Tour;
-class FileDialogWatcher;
 
 struct TourStep {
     int order; // steps run from the lowest key up
@@ -102,7 +105,7 @@ private:
     };
     std::vector<Planned> planned_;
     std::vector<SeenBox> boxes_;
-    std::unique_ptr<FileDialogWatcher> fileDialogs_;
+    std::unique_ptr<tourkit::DialogAnswers> dialogs_;
     std::string keptFailure_;
     std::filesystem::path bootImage_;
 };
