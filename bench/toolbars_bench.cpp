@@ -3,9 +3,10 @@
 // layout and floating sizes of a 60-control toolbar, a drag move over 8 docks and a hover step
 // over 40 buttons.
 // Run by hand, offscreen: QT_QPA_PLATFORM=offscreen build/bin/fprn_bench_toolbars
-#include "dockbars.h"
+#include "dock.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>

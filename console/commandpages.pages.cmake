@@ -4,7 +4,8 @@ target_sources(fprn_console PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/settingspages.cpp ${CMAKE_CURRENT_SOURCE_DIR}/servicepages.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/autoadvance.cpp ${CMAKE_CURRENT_SOURCE_DIR}/pageedits.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/fieldreadings.cpp)
-target_sources(fprn_console_tour PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tour/settingstour.cpp)
+target_sources(fprn_console_tour PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tour/settingstour.cpp
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/tour/firmwaretour.cpp)
 
 add_executable(commandpages_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/commandpages_test.cpp
                                   ${CMAKE_CURRENT_SOURCE_DIR}/tests/fieldreadings_test.cpp)

@@ -28,7 +28,7 @@ file(GLOB FPRN_CONSOLE_PAGE_GROUPS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}
 
 # The demo tour: steps through the program, shooting the screen (not installed).
 add_library(fprn_console_tour STATIC tour/tour.cpp tour/statustour.cpp)
-target_link_libraries(fprn_console_tour PUBLIC fprn_console_whole Qt6::Widgets Qt6::Test)
+target_link_libraries(fprn_console_tour PUBLIC fprn_console_whole fprn_tourkit Qt6::Widgets Qt6::Test)
 add_library(fprn_console_tour_whole INTERFACE)
 target_link_libraries(fprn_console_tour_whole
                       INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,fprn_console_tour>")

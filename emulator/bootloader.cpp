@@ -243,6 +243,12 @@ void FakeBootLoader::Complete() {
         if (p.command == tb::CmdLogon && p.number == LogonNumber) {
             unsigned ordinal = packet[13];
             if (ordinal < std::size(RateTable)) rate_ = RateTable[ordinal];
+            // A logon begins a download: the image and its end are those of this one.
+            started_ = false;
+            startNumber_ = -1;
+            endSeen_ = false;
+            endSum_ = 0;
+            image_.clear();
         } else if (p.command == tb::CmdProgram) {
             if (!started_) {
                 started_ = true;

@@ -2,7 +2,8 @@
 // The printer's boot loader, as far as the firmware download sees it, on the master side of a
 // pseudo-terminal: counts wake-up bursts, takes the logon only at its own line rate and then
 // moves to the rate the logon names, answers the identification request, acknowledges the
-// start packet, the program blocks and the end packet, and rebuilds the image from the blocks.
+// start packet, the program blocks and the end packet, and rebuilds the image from the blocks
+// (each logon begins a new image).
 // Scripted answers let a test NAK, drop or garble chosen packets.
 #include <array>
 #include <condition_variable>

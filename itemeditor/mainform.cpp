@@ -723,13 +723,14 @@ void TMainForm::PLUGridKeyPress(QChar& key) {
 
 // ---- program
 
-int SorvaneMain(int argc, char** argv) {
+int SorvaneMain(int argc, char** argv, const std::function<void(TMainForm&)>& onShown) {
     // A write past the file-size limit then fails with EFBIG, which the save reports, instead
     // of ending the editor with unsaved edits.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     TMainForm form;
     form.show();
+    if (onShown) QTimer::singleShot(0, &form, [&form, &onShown] { onShown(form); });
     // Lets a test see that the program reached its message loop.
     if (qEnvironmentVariableIsSet("FPRN_SORVANE_READY"))
         QTimer::singleShot(0, &form, [] {

@@ -147,7 +147,9 @@ private:
     QMenu* help1_ = nullptr;
 };
 
-// The program: application object, main form (with its about box), message loop.
-int SorvaneMain(int argc, char** argv);
+// The program: application object, main form (with its about box), message loop. `onShown` runs
+// on the loop's first turn with the form on the screen (the demo tour); the loop then runs until
+// the form closes.
+int SorvaneMain(int argc, char** argv, const std::function<void(TMainForm&)>& onShown = {});
 
 } // namespace fprn::itemeditor

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The main job: the demonstration console against the printer emulator.
-#   scripts/demo.sh           with a display that answers: calvetta opens there; when its window
+# The main job: the demonstration console against the printer emulator, then the item editor.
+#   scripts/demo.sh           with a display that answers: calvetta opens there (and the way to
+#                             start sorvane on the same folder is printed); when its window
 #                             closes, what the printer received is printed.
-#   scripts/demo.sh --shots   (or without a display): calvetta-tour runs the console in a virtual
-#                             X server, clicks through it and saves screenshots to build/demo/.
+#   scripts/demo.sh --shots   (or without a display): in one virtual X server calvetta-tour clicks
+#                             through the console, firmware update included, then sorvane-tour
+#                             through the item editor; screenshots go to build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -16,12 +18,14 @@ bin=$root/$dir/bin
 work=$(mktemp -d)
 emu=
 trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }; rm -rf "$work"' EXIT
-# Its items as "DEFAULT.PLU" beside the console, the item file it sells from.
-"$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" >"$work/emulator.log" &
+# Its items as "DEFAULT.PLU" beside the console, the item file it sells from; its boot loader on
+# COM3, for the firmware update.
+"$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" \
+    --boot-link "$work/COM3" --boot-image "$work/loaded-image.bin" >"$work/emulator.log" &
 emu=$!
-for _ in $(seq 100); do [ -e "$work/COM2" ] && break; sleep 0.1; done
-[ -e "$work/COM2" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
-export FPRN_COM2=$work/COM2
+for _ in $(seq 100); do [ -e "$work/COM2" ] && [ -e "$work/COM3" ] && break; sleep 0.1; done
+[ -e "$work/COM3" ] || { echo "the emulator did not start" >&2; cat "$work/emulator.log" >&2; exit 1; }
+export FPRN_COM2=$work/COM2 FPRN_COM3=$work/COM3
 
 display_answers() {
     [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1 && return 0
@@ -35,13 +39,17 @@ cd "$work"
 status=0
 if [ "$shots" == 0 ] && display_answers; then
     echo "== calvetta on $DISPLAY (close its window to end)"
+    echo "   The item editor on the same items, from another terminal meanwhile:"
+    echo "   cd $work && $bin/sorvane"
     "$bin/calvetta" || status=$?
 else
     out=$root/build/demo
     rm -rf "$out"
-    echo "== calvetta-tour in a virtual X server, screenshots in $out"
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
-        "$bin/calvetta-tour" "$out" || status=$?
+    echo "== calvetta-tour, then sorvane-tour, in a virtual X server, screenshots in $out"
+    # The editor's tour runs on the item file as the console's sales left it.
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+        'failed=0; "$1/calvetta-tour" "$2" "$3" || failed=1; "$1/sorvane-tour" "$2" || failed=1
+         exit $failed' tours "$bin" "$out" "$work/loaded-image.bin" || status=$?
 fi
 echo
 echo "== what the printer received"

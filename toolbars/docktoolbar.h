@@ -12,8 +12,8 @@
 //     bar->SetParent(dock);          // docks it (or SetParent(form) to float it)
 // Children added, shown, hidden or resized later rearrange the bar on the next turn of the loop
 // (Arrange() does it at once).
-#include "dockbars.h"
 #include "toolbarlayout.h"
+#include "toolwindow.h"
 
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 // Moving, sizing and the close button of a tool window: each press starts a tracker that follows
 // the pointer through an application event filter (no loop of its own), shows the outline in a
 // window on top, and ends on release, Escape, another press or when the bar loses the pointer.
-#include "dockbars.h"
 #include "dockdrag.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>

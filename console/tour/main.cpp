@@ -1,7 +1,8 @@
-// calvetta-tour [SHOTS_FOLDER]: starts the console as calvetta does, runs the demo tour through
-// its buttons, saves a screenshot of the screen after each step into the folder (default
-// "demo"), closes the window the way a user does and ends with status 0 only when every step
-// and the close went as expected.
+// calvetta-tour [SHOTS_FOLDER [BOOT_IMAGE]]: starts the console as calvetta does, runs the demo
+// tour through its buttons, saves a screenshot of the screen after each step into the folder
+// (default "demo"), closes the window the way a user does and ends with status 0 only when every
+// step and the close went as expected. BOOT_IMAGE is where the emulator's boot loader (on COM3)
+// writes the image it rebuilt, which the firmware update's step compares with what it sent.
 #include "consolemain.h"
 #include "mainform.h"
 #include "messagebox.h"
@@ -14,6 +15,7 @@ using namespace fprn::console;
 
 int main(int argc, char** argv) {
     std::filesystem::path shots = argc > 1 ? argv[1] : "demo";
+    std::filesystem::path bootImage = argc > 2 ? argv[2] : "";
     int qtArgc = 1;
     bool passed = false;
 
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
         }
         {
             tour::Tour t(form, progress, shots);
+            t.SetBootImage(bootImage);
             passed = startBoxes == 0 && t.RunAll();
         }
         form.close();

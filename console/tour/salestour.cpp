@@ -4,12 +4,9 @@
 #include "mainform.h"
 #include "tour.h"
 
-#include <QApplication>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
-#include <QTimer>
 
 namespace fprn::console::tour {
 
@@ -30,15 +27,7 @@ void SellByBarcode(Tour& t, const char* barcode, const char* name) {
 
 void Sale(Tour& t) {
     t.ExpectPage(1);
-    // The open dialog, shot and answered as a user does: the file name typed, Open.
-    QTimer::singleShot(0, [&t] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        if (QTest::qWaitForWindowExposed(dialog)) t.Shoot("load-item-file");
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->setText(QStringLiteral("DEFAULT.PLU"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    t.PickInNextFileDialog(QStringLiteral("DEFAULT.PLU"), "load-item-file");
     t.Click(QStringLiteral("bbtnLoadPlu"));
     t.ExpectNoBox();
     if (PluFileName(t.Form()).empty()) Fail("the item file was not loaded");

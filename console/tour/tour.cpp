@@ -2,15 +2,12 @@
 
 #include "mainform.h"
 #include "messagebox.h"
+#include "tourkit.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QImage>
+#include <QFileDialog>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QScreen>
 #include <QTest>
-#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,15 +20,6 @@ namespace {
 std::vector<TourStep>& Steps() {
     static std::vector<TourStep> steps;
     return steps;
-}
-
-// True when every pixel has the colour of the first.
-bool OneColour(const QImage& image) {
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2)
-            if (image.pixel(x, y) != first) return false;
-    return true;
 }
 
 } // namespace
@@ -52,7 +40,8 @@ const std::vector<TourStep>& TourSteps() {
 }
 
 Tour::Tour(TMainForm& form, TProgressForm& progress, std::filesystem::path shots)
-    : form_(form), progress_(progress), folder_(std::move(shots)) {
+    : form_(form), progress_(progress), folder_(std::move(shots)),
+      dialogs_(std::make_unique<tourkit::DialogAnswers>(false)) {
     std::filesystem::create_directories(folder_);
     SetMessageBoxSeam([this](QMessageBox& box) { return Answer(box); });
 }
@@ -62,9 +51,7 @@ Tour::~Tour() {
 }
 
 void Tour::Settle() {
-    // Lets the window system draw what the last step changed.
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    QTest::qWait(150);
+    tourkit::Settle();
 }
 
 QMessageBox::StandardButton Tour::Answer(QMessageBox& box) {
@@ -94,6 +81,39 @@ void Tour::Click(const QString& buttonName) {
     else
         button->click();
     Settle();
+    ThrowKeptFailure();
+}
+
+void Tour::PickInNextFileDialog(const QString& fileName, std::string shot,
+                                std::function<void(QFileDialog&)> also) {
+    dialogs_->Next([](QDialog& d) { return qobject_cast<QFileDialog*>(&d) != nullptr; },
+                   [this, fileName, shot, also](QDialog& d) {
+                       auto& dialog = static_cast<QFileDialog&>(d);
+                       if (!QTest::qWaitForWindowExposed(&dialog))
+                           Fail("the file dialog did not show");
+                       if (!shot.empty()) Shoot(shot);
+                       if (also) also(dialog);
+                       // Typed into the name box and accepted, as a user does.
+                       if (auto* name =
+                               dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                           name->setText(fileName);
+                       else
+                           dialog.selectFile(fileName);
+                       d.accept();
+                   });
+}
+
+void Tour::Guard(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        if (keptFailure_.empty()) keptFailure_ = e.what();
+    }
+}
+
+void Tour::ThrowKeptFailure() {
+    if (keptFailure_.empty()) keptFailure_ = dialogs_->TakeFailure();
+    if (!keptFailure_.empty()) Fail(std::exchange(keptFailure_, {}));
 }
 
 void Tour::Type(const QString& editName, const QString& text, bool enter) {
@@ -139,18 +159,11 @@ void Tour::ExpectNoBox() {
 void Tour::Shoot(const std::string& name) {
     // A step may have set controls by code since the last click: draw them before the grab.
     Settle();
-    QScreen* screen = form_.screen();
-    if (!screen) Fail("no screen");
-    QImage image = screen->grabWindow(0).toImage();
-    if (image.isNull()) Fail("the screen could not be grabbed");
-    QRect window = form_.frameGeometry().translated(-screen->geometry().topLeft());
-    if (!image.rect().intersects(window) || form_.width() < kPageWidth)
-        Fail("the main window is not on the screen at its size");
-    if (OneColour(image)) Fail(name + ": the screen is one colour");
+    if (form_.width() < kPageWidth) Fail("the main window is not at its size");
     char prefix[8];
     std::snprintf(prefix, sizeof prefix, "%02zu-", shots_.size() + 1);
     std::filesystem::path file = folder_ / (prefix + name + ".png");
-    if (!image.save(QString::fromStdString(file.string()))) Fail("cannot write " + file.string());
+    tourkit::SaveScreen(form_, file);
     shots_.push_back(file);
     std::printf("%s\n", file.c_str());
     std::fflush(stdout);
@@ -160,8 +173,10 @@ bool Tour::RunAll() {
     for (const TourStep& step : TourSteps()) {
         try {
             step.run(*this);
+            ThrowKeptFailure();
             ExpectNoBox();
             if (!planned_.empty()) Fail("a box that was waited for did not come");
+            if (dialogs_->Waiting()) Fail("a file dialog that was waited for did not come");
         } catch (const std::exception& e) {
             std::fprintf(stderr, "tour: step \"%s\" failed: %s\n", step.name, e.what());
             return false;

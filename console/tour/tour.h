@@ -6,8 +6,16 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QFileDialog;
+
+namespace fprn::tourkit {
+class DialogAnswers;
+}
 
 namespace fprn::console {
 
@@ -54,6 +62,18 @@ public:
     // Throws unless page `n` is shown.
     void ExpectPage(int n);
 
+    // The next file dialog, once it shows, is shot when `shot` is not empty, handed to `also`
+    // and accepted with `fileName` typed into its name box.
+    void PickInNextFileDialog(const QString& fileName, std::string shot = {},
+                              std::function<void(QFileDialog&)> also = {});
+    // Runs `body` where nothing may throw (Qt's signals and timers): a failure is kept and
+    // thrown after the click or step that was running.
+    void Guard(const std::function<void()>& body);
+
+    // Where the boot loader writes the image it rebuilt (empty: not given).
+    const std::filesystem::path& BootImage() const { return bootImage_; }
+    void SetBootImage(std::filesystem::path path) { bootImage_ = std::move(path); }
+
     // The next message box is answered with `answer`, and shot when `shot` is not empty.
     void AnswerNextBox(QMessageBox::StandardButton answer, std::string shot = {});
     // The boxes since the last call; the tour fails on a box nobody expected.
@@ -73,6 +93,7 @@ public:
 private:
     QMessageBox::StandardButton Answer(QMessageBox& box);
     void Settle();
+    void ThrowKeptFailure();
 
     TMainForm& form_;
     TProgressForm& progress_;
@@ -84,6 +105,9 @@ private:
     };
     std::vector<Planned> planned_;
     std::vector<SeenBox> boxes_;
+    std::unique_ptr<tourkit::DialogAnswers> dialogs_;
+    std::string keptFailure_;
+    std::filesystem::path bootImage_;
 };
 
 [[noreturn]] void Fail(const std::string& why);

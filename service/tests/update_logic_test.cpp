@@ -185,6 +185,17 @@ TEST_F(DownloadTest, FullUpdateSendsEveryBlockAndStartsWithTheIdentification) {
     EXPECT_EQ(ui.log.back(), "close");
 }
 
+TEST_F(DownloadTest, EachDownloadRebuildsItsOwnImage) {
+    // The emulator's loader serves every download of a session: the second is found again by
+    // the rate hunt and starts its image afresh.
+    Run(MakeImage(65536, 10), true);
+    Bytes second = MakeImage(65536, 11, "MZ");
+    Run(second, true);
+    EXPECT_EQ(loader->StartNumber(), 0x0F0F);
+    EXPECT_EQ(loader->Image(), WithSum(second));
+    EXPECT_EQ(loader->EndSum(), SumOf(second, 65534));
+}
+
 TEST_F(DownloadTest, ImageOfExactly65532BytesFillsItsLastBlockFromTheOneBefore) {
     Bytes image = MakeImage(65532, 9);
     Run(image, true);

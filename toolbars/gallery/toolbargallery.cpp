@@ -3,9 +3,10 @@
 // a full-size bar), a floating bar, toolbars docked and floating in every wrapped size with their
 // frames and outlines, and buttons in every state and kind, each sheet at 1x and magnified 4x.
 // Usage: toolbars_gallery [output folder]   (default: the current folder)
-#include "dockbars.h"
+#include "dock.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QBoxLayout>

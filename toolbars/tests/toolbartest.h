@@ -1,7 +1,7 @@
 #pragma once
 // What the toolbar widget tests share: the application, a bar of fixed content size, forms with
 // docks (laid out or bare) and an error collector.
-#include "dockbars.h"
+#include "toolwindow.h"
 
 #include <QApplication>
 #include <QBoxLayout>
