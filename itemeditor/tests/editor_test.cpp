@@ -17,6 +17,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -468,6 +470,24 @@ TEST_F(Editor, TypingAndTheCellRules) {
     Type("12.5\r");
     EXPECT_EQ(Cell(71, kPriceColumn), "125,00");
     EXPECT_EQ(beeps, 5);
+}
+
+// The current cell is framed under any style, on a plain and on a tinted row.
+TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
+    Start();
+    for (const char* name : {"Fusion", "Windows"}) {
+        std::unique_ptr<QStyle> style(QStyleFactory::create(name));
+        ASSERT_NE(style, nullptr) << name;
+        Grid()->setStyle(style.get());
+        for (int row : {1, 2}) {
+            const QRect cell = Grid()->visualRect(Grid()->Model()->index(row - 1, 0));
+            Go(kNameColumn, row);
+            const QImage current = Grid()->viewport()->grab(cell).toImage();
+            Go(kBarcodeColumn, row);
+            EXPECT_NE(current, Grid()->viewport()->grab(cell).toImage()) << name << " " << row;
+        }
+        Grid()->setStyle(nullptr);
+    }
 }
 
 TEST_F(Editor, ClipboardBlocksAndSavedFields) {
