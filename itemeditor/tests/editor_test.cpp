@@ -235,7 +235,8 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(Title(kTaxColumn), "TAX. NO.");
 
     // The toolbars: both in the top dock, the main bar first; glyph-only buttons with our
-    // glyphs bound to the file actions; hints as tool tips, their long part in the status bar.
+    // glyphs (normal and disabled) bound to the actions; hints as tool tips, their long part in
+    // the status bar.
     EXPECT_EQ(Bar("MainToolbar")->DockedTo(), form->TopDock());
     EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->TopDock());
     EXPECT_GT(Bar("SearchToolbar")->x(), Bar("MainToolbar")->geometry().right());
@@ -249,13 +250,14 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     QSet<QRgb> centres;
     for (const auto& [button, action] : bound) {
         EXPECT_EQ(Button(button)->Action(), Action(action)) << button;
-        if (Button(button)->DisplayMode() != toolbars::dmGlyphOnly) continue;
-        EXPECT_EQ(Button(button)->Glyph().size(), QSize(16, 16)) << button;
+        EXPECT_EQ(Button(button)->DisplayMode(), toolbars::dmGlyphOnly) << button;
+        EXPECT_FALSE(Button(button)->Opaque()) << button;
+        EXPECT_EQ(Button(button)->Glyph().size(), QSize(32, 16)) << button;
+        EXPECT_EQ(Button(button)->NumGlyphs(), 2) << button;
         EXPECT_EQ(Button(button)->size(), QSize(23, 22)) << button;
         centres << Button(button)->grab().toImage().pixel(11, 11);
     }
-    EXPECT_EQ(centres.size(), 4) << "four different pictures";
-    EXPECT_EQ(Button("SearchBtn")->Caption(), "Find");
+    EXPECT_EQ(centres.size(), 5) << "five different pictures";
     EXPECT_EQ(Button("ExitBtn")->toolTip(), "Exit");
     EXPECT_EQ(Button("SaveBtn")->statusTip(), "Save current file");
     MoveTo(Button("OpenBtn")->mapToGlobal(QPoint(10, 10)));
