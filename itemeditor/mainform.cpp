@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "charsetguard.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
 #include "languagetext.h"
@@ -315,11 +316,16 @@ void TMainForm::BuildToolbars(QVBoxLayout* layout) {
     searchEdit_->setObjectName("SearchEdit");
     searchEdit_->setFixedSize(150, 22);
     searchEdit_->installEventFilter(this);
+    lang::GuardCharset(searchEdit_, CharsetRefusalHooks());
     place(searchEdit_);
     place(NewGlyphButton(searchBar, kSearchButton, findChild<QAction*>(kSearchButton.action)));
     // After the main bar: the dock moves it on past the main bar's end.
     searchBar->SetDockPos(1);
     searchBar->SetParent(topDock_);
+}
+
+lang::CharsetRefusal TMainForm::CharsetRefusalHooks() {
+    return {[] { Beep(); }, [this](const QString& message) { ShowErrorBox(this, message); }};
 }
 
 void TMainForm::SetHint(QAction* action, const QString& hint) {
@@ -540,8 +546,13 @@ void TMainForm::EditCut1Execute() {
 }
 
 void TMainForm::EditPaste1Execute() {
+    const QString clip = QApplication::clipboard()->text();
+    if (const std::optional<char32_t> c = lang::FirstCharNotInCharset(clip)) {
+        ShowErrorBox(this, lang::CharNotInCharsetMessage(*c));
+        return;
+    }
     PrepareEdit();
-    const Bytes text = lang::ToCharset(QApplication::clipboard()->text());
+    const Bytes text = lang::ToCharset(clip);
     const CellRect block = grid_->Selection();
     grid_->Model()->Edit([&](PluSheet& s) { s.Paste(text, block.top, block.left); });
     modified_ = true;
@@ -589,6 +600,7 @@ void TMainForm::FindItem() {
 
 void TMainForm::SetGridEditing(TMyStringGrid* grid, bool on) {
     grid->SetEditing(on);
+    if (grid->Editor()) lang::GuardCharset(grid->Editor(), CharsetRefusalHooks());
     if (on) modified_ = true;
 }
 
@@ -687,6 +699,12 @@ void TMainForm::PLUGridKeyDown(int& key, Qt::KeyboardModifiers) {
 
 void TMainForm::PLUGridKeyPress(QChar& key) {
     if (key.unicode() < 32) return;
+    // Refused before typing over the cell empties it.
+    if (lang::FirstCharNotInCharset(QString(key))) {
+        Beep();
+        key = QChar();
+        return;
+    }
     if (!grid_->Editing()) {
         // Typing over a cell replaces its text.
         const QChar typed = key;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <csignal>
 #include <deque>
 #include <fstream>
@@ -156,6 +158,12 @@ protected:
             Activate();
             QTest::keyClick(static_cast<QWidget*>(nullptr), c.toLatin1());
         }
+    }
+    // A character without a key of its own, as a keyboard layout gives it.
+    void TypeChar(const QString& character) {
+        Activate();
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, character,
+                            Qt::NoModifier);
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         Activate();
@@ -490,6 +498,76 @@ TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
         }
         Grid()->setStyle(nullptr);
     }
+}
+
+// Under ISO-8859-1 (the charset of the C and UTF-8 locales) the euro sign has no byte: typed
+// into a cell or the search text it is refused with a beep, pasted it is refused whole.
+TEST_F(Editor, CharactersTheCharsetLacksAreRefused) {
+    Start();
+    Load("Tea\t1\r\n");
+    Go(kNameColumn, 1);
+    TypeChar("\u20AC"); // over the cell
+    EXPECT_EQ(Current(), "1,1");
+    Key(Qt::Key_F2);
+    Key(Qt::Key_End);
+    TypeChar("\u20AC"); // into its editor
+    Type("s\r");
+    EXPECT_EQ(Cell(1, kNameColumn), "Teas");
+    EXPECT_EQ(beeps, 2);
+
+    QApplication::clipboard()->setText("x\ty\r\nz\tw\u20ACv");
+    Go(kNameColumn, 1);
+    answers.Next({"OK"});
+    Key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "Paste refused: the character \"\u20AC\" (U+20AC) has no code "
+                                     "in the 8-bit character set");
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(Cell(1, 1) + "|" + Cell(1, 2) + "|" + Cell(2, 1), "Teas|1|");
+
+    form->SearchEdit()->setFocus();
+    Type("T");
+    TypeChar("\u20AC");
+    answers.Next({"OK"});
+    Key(Qt::Key_V, Qt::ControlModifier);
+    // The edit's own menu pastes through the same check.
+    const QPoint inside(5, 5);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, inside,
+                              form->SearchEdit()->mapToGlobal(inside));
+    QApplication::sendEvent(form->SearchEdit(), &menuKey);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    answers.Next({"OK"});
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith("&Paste")) action->trigger();
+    menu->close();
+    EXPECT_EQ(form->SearchEdit()->text(), "T");
+    EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(answers.boxes.size(), 3u);
+}
+
+// Under a single-byte locale whose charset holds the euro sign, it is stored as its byte.
+TEST_F(Editor, ACharacterTheLocaleCharsetHoldsIsStoredAsItsByte) {
+    const fs::path made = dir.path() / "locales" / "en_US.ISO-8859-15";
+    fs::create_directories(made.parent_path());
+    QProcess::execute("localedef", {"-i", "en_US", "-f", "ISO-8859-15", made.c_str()});
+    if (!fs::exists(made / "LC_CTYPE"))
+        GTEST_SKIP() << "no ISO-8859-15 locale: localedef or the locale sources are missing";
+    struct LocaleScope {
+        std::string old = std::setlocale(LC_CTYPE, nullptr);
+        ~LocaleScope() {
+            std::setlocale(LC_CTYPE, old.c_str());
+            unsetenv("LOCPATH");
+        }
+    } scope;
+    setenv("LOCPATH", made.parent_path().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "en_US.ISO-8859-15"), nullptr);
+    Start();
+    Go(kNameColumn, 1);
+    TypeChar("\u20AC");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(1, kNameColumn), "\xA4");
+    EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(Editor, ClipboardBlocksAndSavedFields) {

@@ -23,7 +23,7 @@ const std::pair<int, int> kUsed[] = {
     {11280, 11283}, {11285, 11286}, {11290, 11292}, {11295, 11296}, {11300, 11308}, {11310, 11314},
     {11320, 11324}, {11330, 11336}, {11340, 11340}, {11345, 11346}, {11350, 11356}, {11360, 11361},
     {11363, 11364}, {11370, 11373}, {11376, 11376}, {11380, 11387}, {11390, 11403}, {11410, 11424},
-    {11430, 11432}, {11440, 11445}, {11450, 11467}, {11470, 11471}, {12101, 12189}, {12501, 12501},
+    {11430, 11432}, {11440, 11446}, {11450, 11467}, {11470, 11471}, {12101, 12189}, {12501, 12501},
     {12601, 12607}, {12701, 12702},
 };
 
@@ -67,8 +67,8 @@ TEST(Peltrane, ExportsOneFunctionAndHoldsEveryTextTheProgramsRead) {
     Library lib(lang::kLanguageLibraryFile);
     Library marked(testmodule::kFile);
     ASSERT_TRUE(lib.Ready() && marked.Ready());
-    const std::map<int, std::string> formatted = {
-        {11324, "d"}, {11363, "s"}, {11440, "s"}, {11444, "ss"}, {11471, "d"}};
+    const std::map<int, std::string> formatted = {{11324, "d"},  {11363, "s"}, {11440, "s"},
+                                                  {11444, "ss"}, {11446, "s"}, {11471, "d"}};
     const auto* omitted = std::end(testmodule::kOmitted);
     int count = 0;
     for (auto [first, last] : kUsed)
