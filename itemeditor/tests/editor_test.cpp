@@ -1,6 +1,7 @@
 // The item editor end to end: the real main window with its toolbars and the language library,
 // keys typed and buttons clicked through the window, every modal box answered by pressing one of
 // its buttons, files in a temporary current directory.
+#include "ctypelocale.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
 #include "mainform.h"
@@ -25,7 +26,6 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <csignal>
 #include <deque>
 #include <fstream>
@@ -500,9 +500,11 @@ TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
     }
 }
 
-// Under ISO-8859-1 (the charset of the C and UTF-8 locales) the euro sign has no byte: typed
-// into a cell or the search text it is refused with a beep, pasted it is refused whole.
+// Under ISO-8859-1 (the charset of the C locale, as of the UTF-8 ones) the euro sign has no byte:
+// typed into a cell or the search text it is refused with a beep, pasted it is refused whole.
 TEST_F(Editor, CharactersTheCharsetLacksAreRefused) {
+    const test::ScopedCtype latin1("C");
+    ASSERT_TRUE(latin1.ok());
     Start();
     Load("Tea\t1\r\n");
     Go(kNameColumn, 1);
@@ -553,15 +555,8 @@ TEST_F(Editor, ACharacterTheLocaleCharsetHoldsIsStoredAsItsByte) {
     QProcess::execute("localedef", {"-i", "en_US", "-f", "ISO-8859-15", made.c_str()});
     if (!fs::exists(made / "LC_CTYPE"))
         GTEST_SKIP() << "no ISO-8859-15 locale: localedef or the locale sources are missing";
-    struct LocaleScope {
-        std::string old = std::setlocale(LC_CTYPE, nullptr);
-        ~LocaleScope() {
-            std::setlocale(LC_CTYPE, old.c_str());
-            unsetenv("LOCPATH");
-        }
-    } scope;
-    setenv("LOCPATH", made.parent_path().c_str(), 1);
-    ASSERT_NE(std::setlocale(LC_CTYPE, "en_US.ISO-8859-15"), nullptr);
+    const test::ScopedCtype latin9("en_US.ISO-8859-15", made.parent_path());
+    ASSERT_TRUE(latin9.ok());
     Start();
     Go(kNameColumn, 1);
     TypeChar("\u20AC");
