@@ -5,6 +5,7 @@
 #include "languagetable.h"
 #include "languagetext.h"
 #include "messagebox.h"
+#include "pageedits.h"
 #include "replydecode.h"
 
 #include <QAbstractButton>
@@ -60,9 +61,7 @@ std::vector<PageGroup>& Registry() {
 void BuildCommandLinePage(TMainForm& form) {
     QWidget* page = form.Page(0);
     NewLabel(page, "Label2", QPoint(16, 16), QStringLiteral("Command:"));
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(QStringLiteral("Edit1"));
-    edit->setGeometry(16, 40, 480, 26);
+    QLineEdit* edit = NewEdit(page, "Edit1", QRect(16, 40, 480, 26));
     QPushButton* exec =
         NewButton(page, "bbtnExec", QRect(512, 38, 110, 30), QStringLiteral("Execute"));
     form.OnClick(exec, [&form] { form.bbtnExecClick(); });

@@ -1,9 +1,11 @@
 #include "pageedits.h"
 
+#include "charsetguard.h"
 #include "currencyedit.h"
 #include "fieldreadings.h"
 #include "languagetext.h"
 #include "maskedit.h"
+#include "messagebox.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -26,6 +28,9 @@ template <typename W> W* Placed(W* widget, const char* name, const QRect& geomet
 QLineEdit* NewEdit(QWidget* parent, const char* name, const QRect& geometry, int maxLength) {
     auto* edit = Placed(new QLineEdit(parent), name, geometry);
     if (maxLength > 0) edit->setMaxLength(maxLength);
+    lang::GuardCharset(edit, {editcontrols::EditBeep, [edit](const QString& message) {
+                                  ShowErrorBox(edit->window(), message);
+                              }});
     return edit;
 }
 

@@ -21,7 +21,8 @@ class TMaskEdit;
 
 namespace fprn::console {
 
-// A plain edit; a maxLength of 0 leaves it without a limit.
+// A plain edit; a maxLength of 0 leaves it without a limit. Typed and pasted characters the
+// 8-bit charset lacks are refused (charsetguard.h).
 QLineEdit* NewEdit(QWidget* parent, const char* name, const QRect& geometry, int maxLength = 0);
 editcontrols::TMaskEdit* NewMaskEdit(QWidget* parent, const char* name, const QRect& geometry,
                                      const char* mask);

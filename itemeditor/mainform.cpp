@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "charsetguard.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
 #include "languagetext.h"
@@ -79,7 +80,7 @@ constexpr MenuText kMenuTexts[] = {
     {"Help1", 11402, 11422},     {"HelpAbout1", 11403, 11423},
 };
 
-// The main toolbar's buttons: their actions, glyphs and hint texts.
+// The toolbar buttons: their actions, glyphs and hint texts.
 struct ToolButtonEntry {
     const char* name;
     const char* action;
@@ -93,7 +94,21 @@ constexpr ToolButtonEntry kMainButtons[] = {
     {"SaveBtn", "FileSave1", ":/itemeditor/SAVE.xpm", 11413, nullptr},
     {"ExitBtn", "FileExit1", ":/itemeditor/EXIT.xpm", 11415, "ToolbarSep2"},
 };
-constexpr std::int32_t kSearchBtnHint = 11424;
+constexpr ToolButtonEntry kSearchButton = {"SearchBtn", "SearchAc", ":/itemeditor/FIND.xpm", 11424,
+                                           nullptr};
+
+// A toolbar button with its picture alone, flat and transparent on the bar; the glyph strip
+// holds the normal and the disabled picture.
+toolbars::TToolbarButton* NewGlyphButton(QWidget* bar, const ToolButtonEntry& entry,
+                                         QAction* action) {
+    auto* button = new toolbars::TToolbarButton(bar);
+    button->setObjectName(entry.name);
+    button->SetGlyph(QImage(QString::fromLatin1(entry.glyph)));
+    button->SetDisplayMode(toolbars::dmGlyphOnly);
+    button->SetOpaque(false);
+    button->SetAction(action);
+    return button;
+}
 
 } // namespace
 
@@ -284,13 +299,7 @@ void TMainForm::BuildToolbars(QVBoxLayout* layout) {
             separator->setObjectName(entry.separatorBefore);
             place(separator);
         }
-        auto* button = new TToolbarButton(mainBar);
-        button->setObjectName(entry.name);
-        button->SetGlyph(QImage(QString::fromLatin1(entry.glyph)));
-        button->SetDisplayMode(dmGlyphOnly);
-        button->SetOpaque(false);
-        button->SetAction(findChild<QAction*>(entry.action));
-        place(button);
+        place(NewGlyphButton(mainBar, entry, findChild<QAction*>(entry.action)));
     }
     mainBar->SetDockPos(0);
     mainBar->SetParent(topDock_);
@@ -310,16 +319,16 @@ void TMainForm::BuildToolbars(QVBoxLayout* layout) {
     searchEdit_->setObjectName("SearchEdit");
     searchEdit_->setFixedSize(150, 22);
     searchEdit_->installEventFilter(this);
+    lang::GuardCharset(searchEdit_, CharsetRefusalHooks());
     place(searchEdit_);
-    auto* find = new TToolbarButton(searchBar);
-    find->setObjectName("SearchBtn");
-    find->SetCaption("Find");
-    find->resize(40, 22);
-    find->SetAction(findChild<QAction*>("SearchAc"));
-    place(find);
+    place(NewGlyphButton(searchBar, kSearchButton, findChild<QAction*>(kSearchButton.action)));
     // After the main bar: the dock moves it on past the main bar's end.
     searchBar->SetDockPos(1);
     searchBar->SetParent(topDock_);
+}
+
+lang::CharsetRefusal TMainForm::CharsetRefusalHooks() {
+    return {[] { Beep(); }, [this](const QString& message) { ShowErrorBox(this, message); }};
 }
 
 void TMainForm::SetHint(QAction* action, const QString& hint) {
@@ -364,8 +373,8 @@ void TMainForm::ApplyLanguageStrings() {
     for (const ToolButtonEntry& entry : kMainButtons)
         if (auto* button = findChild<toolbars::TToolbarButton*>(entry.name))
             button->SetHint(lang::LanguageText(entry.hint));
-    if (auto* find = findChild<toolbars::TToolbarButton*>("SearchBtn"))
-        find->SetHint(lang::LanguageText(kSearchBtnHint));
+    if (auto* find = findChild<toolbars::TToolbarButton*>(kSearchButton.name))
+        find->SetHint(lang::LanguageText(kSearchButton.hint));
 }
 
 void TMainForm::InitGridColumns() {
@@ -562,8 +571,13 @@ void TMainForm::EditCut1Execute() {
 }
 
 void TMainForm::EditPaste1Execute() {
+    const QString clip = QApplication::clipboard()->text();
+    if (const std::optional<char32_t> c = lang::FirstCharNotInCharset(clip)) {
+        ShowErrorBox(this, lang::CharNotInCharsetMessage(*c));
+        return;
+    }
     PrepareEdit();
-    const Bytes text = lang::ToCharset(QApplication::clipboard()->text());
+    const Bytes text = lang::ToCharset(clip);
     const CellRect block = grid_->Selection();
     grid_->Model()->Edit([&](PluSheet& s) { s.Paste(text, block.top, block.left); });
     modified_ = true;
@@ -611,6 +625,7 @@ void TMainForm::FindItem() {
 
 void TMainForm::SetGridEditing(TMyStringGrid* grid, bool on) {
     grid->SetEditing(on);
+    if (grid->Editor()) lang::GuardCharset(grid->Editor(), CharsetRefusalHooks());
     if (on) modified_ = true;
 }
 
@@ -709,6 +724,12 @@ void TMainForm::PLUGridKeyDown(int& key, Qt::KeyboardModifiers) {
 
 void TMainForm::PLUGridKeyPress(QChar& key) {
     if (key.unicode() < 32) return;
+    // Refused before typing over the cell empties it.
+    if (lang::FirstCharNotInCharset(QString(key))) {
+        Beep();
+        key = QChar();
+        return;
+    }
     if (!grid_->Editing()) {
         // Typing over a cell replaces its text.
         const QChar typed = key;

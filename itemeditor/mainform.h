@@ -3,6 +3,7 @@
 // search toolbars, the status bar, the file commands with the save question, the clipboard, row
 // insertion and deletion, the search, the language texts and the about box.
 #include "about.h"
+#include "charsetguard.h"
 #include "language.h"
 #include "plugrid.h"
 
@@ -122,6 +123,8 @@ private:
     void FormCreate(const EditorOptions& options);
     void FormShow();
     void SetHint(QAction* action, const QString& hint);
+    // Refusals of characters the charset lacks: the cell beep, the error box.
+    lang::CharsetRefusal CharsetRefusalHooks();
     void SetCaption();
     void PrepareEdit();
 

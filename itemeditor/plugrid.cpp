@@ -20,6 +20,17 @@ bool IsPrintable(const QKeyEvent* e) {
     return !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
+// The current cell's dotted frame on its edge pixels, every other pixel set. Styles draw
+// their focus frame only after keyboard navigation, or not at all, so it is drawn here.
+void DrawFocusFrame(QPainter& painter, const QRect& r, const QColor& color) {
+    if (r.width() < 1 || r.height() < 1) return;
+    const QBrush dots(color, Qt::Dense4Pattern);
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), dots);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), dots);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), dots);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), dots);
+}
+
 } // namespace
 
 // ---- model
@@ -182,12 +193,7 @@ void PluCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawText(option.rect.adjusted(2, 2, 0, 0),
                       Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop,
                       index.data(Qt::DisplayRole).toString());
-    if (focused) {
-        QStyleOptionFocusRect frame;
-        frame.QStyleOption::operator=(option);
-        frame.backgroundColor = background;
-        grid_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, painter, grid_);
-    }
+    if (focused) DrawFocusFrame(*painter, option.rect, text);
     painter->restore();
 }
 

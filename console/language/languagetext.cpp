@@ -2,6 +2,8 @@
 
 #include "language.h"
 
+#include <QList>
+
 #include <array>
 #include <clocale>
 #include <cstdlib>
@@ -56,6 +58,18 @@ Table CurrentTable() {
     return table;
 }
 
+// The byte of `u` in the charset of `table`.
+std::optional<char> ByteOf(char32_t u, const Table& table) {
+    if (u < 0x80 && table[u] == u) return static_cast<char>(u);
+    for (int b = 0x80; b < 256; ++b)
+        if (table[static_cast<std::size_t>(b)] == u) return static_cast<char>(b);
+    return std::nullopt;
+}
+
+constexpr std::int32_t kCharNotInCharsetText = 11446;
+constexpr char kCharNotInCharsetBuiltIn[] =
+    "Paste refused: the character %s has no code in the 8-bit character set";
+
 } // namespace
 
 QString FromCharset(std::string_view bytes) {
@@ -70,21 +84,27 @@ std::string ToCharset(const QString& text) {
     const Table table = CurrentTable();
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (QChar c : text) {
-        char16_t u = c.unicode();
-        char byte = '?';
-        if (u < 0x80 && table[u] == u) {
-            bytes.push_back(static_cast<char>(u));
-            continue;
-        }
-        for (int b = 0x80; b < 256; ++b)
-            if (table[static_cast<std::size_t>(b)] == u) {
-                byte = static_cast<char>(b);
-                break;
-            }
-        bytes.push_back(byte);
-    }
+    for (QChar c : text) bytes.push_back(ByteOf(c.unicode(), table).value_or('?'));
     return bytes;
+}
+
+std::optional<char32_t> FirstCharNotInCharset(const QString& text) {
+    const Table table = CurrentTable();
+    for (const uint u : text.toUcs4())
+        if (!ByteOf(u, table)) return static_cast<char32_t>(u);
+    return std::nullopt;
+}
+
+QString CharNotInCharsetMessage(char32_t c) {
+    std::string pattern = GetLanguageText(kCharNotInCharsetText);
+    if (pattern.empty()) pattern = kCharNotInCharsetBuiltIn;
+    // The character has no byte to fill the pattern with: a control byte that no text holds
+    // stands in for it and is swapped for its name afterwards.
+    constexpr char kStandIn[] = "\x1A";
+    QString message = FromCharset(FormatLanguageText(pattern, {FormatArg(kStandIn)}));
+    const QString code = QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    return message.replace(QChar(0x1A),
+                           QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&c, 1), code));
 }
 
 QString LanguageText(std::int32_t id) {

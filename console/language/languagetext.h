@@ -5,14 +5,22 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace fprn::lang {
 
 QString FromCharset(std::string_view bytes);
-// Characters the charset lacks become '?'.
+// Characters the charset lacks become '?'; text typed or pasted by hand never holds one
+// (charsetguard.h).
 std::string ToCharset(const QString& text);
+
+// The first character of `text` (a whole code point) that the charset has no byte for.
+std::optional<char32_t> FirstCharNotInCharset(const QString& text);
+// Why a paste holding `c` was refused, naming it: language text 11446 (built-in English when
+// the library has none), filled by the checked formatter.
+QString CharNotInCharsetMessage(char32_t c);
 
 // GetLanguageText of `id` as a Qt string.
 QString LanguageText(std::int32_t id);

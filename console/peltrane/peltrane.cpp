@@ -61,6 +61,8 @@ const char* Hostile(std::int32_t id) {
         return "[11440] %d %s %p";
     case 11444:
         return "[11444] %s %999999999d %s %";
+    case 11446:
+        return "[11446] %s%s %n %d";
     case 11471:
         return "[11471] %s %d %*d %%";
     case 11433:

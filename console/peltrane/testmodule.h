@@ -1,8 +1,8 @@
 #pragma once
 // The language library's test module: the same texts, each starting with its identifier in
 // brackets ("[11001] Online"), less a few identifiers, plus texts that try the readers. The
-// six texts the programs fill as patterns (11324, 11363, 11433, 11440, 11444, 11471) carry stray
-// conversions (%n, %x, %p, %*d, a width too large, a lone '%') after their marks.
+// seven texts the programs fill as patterns (11324, 11363, 11433, 11440, 11444, 11446, 11471)
+// carry stray conversions (%n, %x, %p, %*d, a width too large, a lone '%') after their marks.
 #include <cstdint>
 
 namespace fprn::peltrane::testmodule {

@@ -4,6 +4,7 @@
 #include "formfixture.h"
 
 #include "commandtexts.h"
+#include "ctypelocale.h"
 #include "currencyedit.h"
 #include "fieldreadings.h"
 #include "filesave.h"
@@ -14,6 +15,7 @@
 #include "salepages.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -435,6 +437,31 @@ TEST_F(SalesTest, FieldsHoldingTheDelimiterCancelTheItemSold) {
     Get<QRadioButton>("rbDiscAmt2")->click();
     EXPECT_EQ(Edit("edDiscRate")->maxLength(), 10);
     EXPECT_TRUE(Get<QLabel>("lbPercentMark")->isHidden());
+}
+
+// A character the 8-bit charset lacks is refused in a text field, typed with the edits' beep,
+// pasted with a box naming it: the printer gets the name the field shows.
+TEST_F(SalesTest, TextFieldsRefuseCharactersTheCharsetLacks) {
+    const test::ScopedCtype latin1("C");
+    int beeps = 0;
+    const auto previous = editcontrols::SetEditBeepHook([&beeps] { ++beeps; });
+    Load();
+    Click("bbtnSale");
+    Fill("1", "2", "A", "");
+    QLineEdit* name = Edit("edName");
+    name->setFocus();
+    QTest::keyClicks(name, "Tea");
+    QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, QStringLiteral("\u20AC"),
+                        Qt::NoModifier);
+    QApplication::clipboard()->setText(QStringLiteral("x\u0141"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    editcontrols::SetEditBeepHook(previous);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(boxes.Take(), std::vector<QString>{QStringLiteral(
+                                "Paste refused: the character \"\u0141\" (U+0141) has no code in "
+                                "the 8-bit character set")});
+    Click("btnSaleItem");
+    EXPECT_EQ(LastNewText(), texts::SaleItem(1, "", 2, "01", "Tea", 0, 0));
 }
 
 TEST_F(SalesTest, PostponedReceiptsKeepEverySlotAndComeBack) {

@@ -1,6 +1,7 @@
 // The item editor end to end: the real main window with its toolbars and the language library,
 // keys typed and buttons clicked through the window, every modal box answered by pressing one of
 // its buttons, files in a temporary current directory.
+#include "ctypelocale.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
 #include "mainform.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -18,6 +20,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -156,6 +160,12 @@ protected:
             QTest::keyClick(static_cast<QWidget*>(nullptr), c.toLatin1());
         }
     }
+    // A character without a key of its own, as a keyboard layout gives it.
+    void TypeChar(const QString& character) {
+        Activate();
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, character,
+                            Qt::NoModifier);
+    }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         Activate();
         QTest::keyClick(static_cast<QWidget*>(nullptr), key, mods);
@@ -234,7 +244,8 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     EXPECT_EQ(Title(kTaxColumn), "TAX. NO.");
 
     // The toolbars: both in the top dock, the main bar first; glyph-only buttons with our
-    // glyphs bound to the file actions; hints as tool tips, their long part in the status bar.
+    // glyphs (normal and disabled) bound to the actions; hints as tool tips, their long part in
+    // the status bar.
     EXPECT_EQ(Bar("MainToolbar")->DockedTo(), form->TopDock());
     EXPECT_EQ(Bar("SearchToolbar")->DockedTo(), form->TopDock());
     EXPECT_GT(Bar("SearchToolbar")->x(), Bar("MainToolbar")->geometry().right());
@@ -248,13 +259,14 @@ TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
     QSet<QRgb> centres;
     for (const auto& [button, action] : bound) {
         EXPECT_EQ(Button(button)->Action(), Action(action)) << button;
-        if (Button(button)->DisplayMode() != toolbars::dmGlyphOnly) continue;
-        EXPECT_EQ(Button(button)->Glyph().size(), QSize(16, 16)) << button;
+        EXPECT_EQ(Button(button)->DisplayMode(), toolbars::dmGlyphOnly) << button;
+        EXPECT_FALSE(Button(button)->Opaque()) << button;
+        EXPECT_EQ(Button(button)->Glyph().size(), QSize(32, 16)) << button;
+        EXPECT_EQ(Button(button)->NumGlyphs(), 2) << button;
         EXPECT_EQ(Button(button)->size(), QSize(23, 22)) << button;
         centres << Button(button)->grab().toImage().pixel(11, 11);
     }
-    EXPECT_EQ(centres.size(), 4) << "four different pictures";
-    EXPECT_EQ(Button("SearchBtn")->Caption(), "Find");
+    EXPECT_EQ(centres.size(), 5) << "five different pictures";
     EXPECT_EQ(Button("ExitBtn")->toolTip(), "Exit");
     EXPECT_EQ(Button("SaveBtn")->statusTip(), "Save current file");
     MoveTo(Button("OpenBtn")->mapToGlobal(QPoint(10, 10)));
@@ -469,6 +481,89 @@ TEST_F(Editor, TypingAndTheCellRules) {
     Type("12.5\r");
     EXPECT_EQ(Cell(71, kPriceColumn), "125,00");
     EXPECT_EQ(beeps, 5);
+}
+
+// The current cell is framed under any style, on a plain and on a tinted row.
+TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
+    Start();
+    for (const char* name : {"Fusion", "Windows"}) {
+        std::unique_ptr<QStyle> style(QStyleFactory::create(name));
+        ASSERT_NE(style, nullptr) << name;
+        Grid()->setStyle(style.get());
+        for (int row : {1, 2}) {
+            const QRect cell = Grid()->visualRect(Grid()->Model()->index(row - 1, 0));
+            Go(kNameColumn, row);
+            const QImage current = Grid()->viewport()->grab(cell).toImage();
+            Go(kBarcodeColumn, row);
+            EXPECT_NE(current, Grid()->viewport()->grab(cell).toImage()) << name << " " << row;
+        }
+        Grid()->setStyle(nullptr);
+    }
+}
+
+// Under ISO-8859-1 (the charset of the C locale, as of the UTF-8 ones) the euro sign has no byte:
+// typed into a cell or the search text it is refused with a beep, pasted it is refused whole.
+TEST_F(Editor, CharactersTheCharsetLacksAreRefused) {
+    const test::ScopedCtype latin1("C");
+    ASSERT_TRUE(latin1.ok());
+    Start();
+    Load("Tea\t1\r\n");
+    Go(kNameColumn, 1);
+    TypeChar("\u20AC"); // over the cell
+    EXPECT_EQ(Current(), "1,1");
+    Key(Qt::Key_F2);
+    Key(Qt::Key_End);
+    TypeChar("\u20AC"); // into its editor
+    Type("s\r");
+    EXPECT_EQ(Cell(1, kNameColumn), "Teas");
+    EXPECT_EQ(beeps, 2);
+
+    QApplication::clipboard()->setText("x\ty\r\nz\tw\u20ACv");
+    Go(kNameColumn, 1);
+    answers.Next({"OK"});
+    Key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "Paste refused: the character \"\u20AC\" (U+20AC) has no code "
+                                     "in the 8-bit character set");
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(Cell(1, 1) + "|" + Cell(1, 2) + "|" + Cell(2, 1), "Teas|1|");
+
+    form->SearchEdit()->setFocus();
+    Type("T");
+    TypeChar("\u20AC");
+    answers.Next({"OK"});
+    Key(Qt::Key_V, Qt::ControlModifier);
+    // The edit's own menu pastes through the same check.
+    const QPoint inside(5, 5);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, inside,
+                              form->SearchEdit()->mapToGlobal(inside));
+    QApplication::sendEvent(form->SearchEdit(), &menuKey);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    answers.Next({"OK"});
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith("&Paste")) action->trigger();
+    menu->close();
+    EXPECT_EQ(form->SearchEdit()->text(), "T");
+    EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(answers.boxes.size(), 3u);
+}
+
+// Under a single-byte locale whose charset holds the euro sign, it is stored as its byte.
+TEST_F(Editor, ACharacterTheLocaleCharsetHoldsIsStoredAsItsByte) {
+    const fs::path made = dir.path() / "locales" / "en_US.ISO-8859-15";
+    fs::create_directories(made.parent_path());
+    QProcess::execute("localedef", {"-i", "en_US", "-f", "ISO-8859-15", made.c_str()});
+    if (!fs::exists(made / "LC_CTYPE"))
+        GTEST_SKIP() << "no ISO-8859-15 locale: localedef or the locale sources are missing";
+    const test::ScopedCtype latin9("en_US.ISO-8859-15", made.parent_path());
+    ASSERT_TRUE(latin9.ok());
+    Start();
+    Go(kNameColumn, 1);
+    TypeChar("\u20AC");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(1, kNameColumn), "\xA4");
+    EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(Editor, ClipboardBlocksAndSavedFields) {
