@@ -12,8 +12,8 @@ emu=
 trap '[ -n "$emu" ] && kill "$emu" 2>/dev/null; rm -rf "$work"' EXIT
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
-sanitized=$(sed -n 's/^FPRN_SANITIZE:[A-Z]*=//p' "$build/CMakeCache.txt")
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+libdir=$(cached CMAKE_INSTALL_LIBDIR)
 
 failed=0
 passed=0
@@ -51,8 +51,11 @@ for lib in tovarin meskade; do
     check "$lib.pc library" "$prefix/$libdir" "$(realpath "$dir")"
     check "$lib.pc name" "-l$lib" "$(pkg-config --libs-only-l $lib | xargs)"
 done
+# The host is built as the libraries were: a sanitized library in a host without its runtime
+# cannot start.
 flags=()
-[ "$sanitized" == ON ] && flags=(-fsanitize=address,undefined)
+[ "$(cached FPRN_SANITIZE)" == ON ] && flags=(-fsanitize=address,undefined)
+[ "$(cached FPRN_TSAN)" == ON ] && flags=(-fsanitize=thread)
 # shellcheck disable=SC2046
 cc "${flags[@]}" -o "$work/chost" "$src/driver/tests/chost.c" $(pkg-config --cflags --libs tovarin) \
     "-Wl,-rpath,$prefix/$libdir"

@@ -5,6 +5,8 @@
 #include "messagebox.h"
 #include "printer.h"
 #include "progresswindow.h"
+#include "savedtexts.h"
+#include "scopedenv.h"
 #include "tempdir.h"
 
 #include <QAbstractButton>
@@ -26,7 +28,6 @@ struct Box {
 class StartTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("FPRN_COM2", printer.SlavePath().c_str(), 1);
         SetMessageBoxSeam([this](QMessageBox& box) {
             boxes.push_back({box.icon(), box.windowTitle(), box.text()});
             return QMessageBox::Ok;
@@ -41,8 +42,10 @@ protected:
         return RunConsole(argc, argv, options);
     }
 
+    testing::SavedTexts texts; // the started form applies its language to them
     test::TempDir dir{"console-start", true};
     emu::Printer printer;
+    test::ScopedEnv com2{"FPRN_COM2", printer.SlavePath().c_str()};
     std::vector<Box> boxes;
 };
 

@@ -7,6 +7,8 @@
 #include "messagebox.h"
 #include "printer.h"
 #include "qtpump.h"
+#include "savedtexts.h"
+#include "scopedenv.h"
 #include "tempdir.h"
 
 #include "dumplist.h"
@@ -67,7 +69,6 @@ inline std::string Beside(const std::string& file) {
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("FPRN_COM2", printer.SlavePath().c_str(), 1);
         ASSERT_EQ(LoadDriverLibraries(user, service), "");
         bridge = std::make_unique<QtPumpBridge>("form test");
     }
@@ -98,8 +99,10 @@ protected:
         return form->Control<T>(QString::fromLatin1(name));
     }
 
+    SavedTexts texts; // put back after the form, which applies its language to them
     fprn::test::TempDir dir{"console-form", true};
     emu::Printer printer;
+    fprn::test::ScopedEnv com2{"FPRN_COM2", printer.SlavePath().c_str()};
     TovarinApi user;
     MeskadeApi service;
     std::unique_ptr<QtPumpBridge> bridge;

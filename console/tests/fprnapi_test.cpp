@@ -1,6 +1,7 @@
 #include "fprnapi.h"
 #include "language.h"
 #include "printer.h"
+#include "savedtexts.h"
 #include "tempdir.h"
 #include "testmodule.h"
 #include "tovarinlib.h"
@@ -61,6 +62,7 @@ TEST(ErrorTexts, TablesByCodeAndNumber) {
 }
 
 TEST(ErrorTexts, TheLanguageApplicationReplacesEveryEntry) {
+    const testing::SavedTexts saved;
     ApplyLanguageToTexts(); // no object: nothing changes
     EXPECT_EQ(GetFPrnErrorText(-4, 1), "operation code is wrong");
 
@@ -78,7 +80,6 @@ TEST(ErrorTexts, TheLanguageApplicationReplacesEveryEntry) {
               "[11372] This Operation will erase the SRAM in Printer\n\r"
               "[11373] Are you sure to do this operation?");
     EXPECT_EQ(MessageTexts().confirmationCaption, "[11376] Confirmation");
-    lang::DropLanguageObject();
 }
 
 TEST(Binding, TheListsAreTheExports) {

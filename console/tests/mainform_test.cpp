@@ -41,7 +41,7 @@ TEST_F(FormTest, OneLibraryHoldsThePortAndAPortChangeReachesTheNewPort) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{"43", "40"}));
 
     emu::Printer second;
-    setenv("FPRN_COM3", second.SlavePath().c_str(), 1);
+    const fprn::test::ScopedEnv com3("FPRN_COM3", second.SlavePath().c_str());
     form->PortCB->setCurrentIndex(2);
     EXPECT_FALSE(form->UserPortOpen());
     Click("bbtnChkPrn");

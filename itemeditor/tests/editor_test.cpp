@@ -123,12 +123,14 @@ class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
         previousBeep_ = SetBeepHook([this] { ++beeps; });
-        editcontrols::LocaleSettings::Set(editcontrols::CLocaleInfo());
     }
     void TearDown() override {
         form.reset();
         SetBeepHook(previousBeep_);
         EXPECT_EQ(answers.unanswered, 0);
+        // QTest keeps the buttons it pressed for the whole process: one left down turns every
+        // later test's pointer moves into drags.
+        EXPECT_EQ(QTestPrivate::qtestMouseButtons, Qt::NoButton);
     }
     void Start(const std::string& library = lang::kLanguageLibraryFile) {
         form = std::make_unique<TMainForm>(EditorOptions{library});
@@ -226,6 +228,7 @@ protected:
 
 private:
     std::function<void()> previousBeep_;
+    editcontrols::ScopedLocale locale_{editcontrols::CLocaleInfo()};
 };
 
 TEST_F(Editor, StartWithAndWithoutFileAndLibrary) {
@@ -465,6 +468,7 @@ TEST_F(Editor, TypingAndTheCellRules) {
     Go(kNameColumn, 50);
     const QRect cell = Grid()->visualRect(Grid()->Model()->index(49, 0));
     QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseRelease(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
     Key(Qt::Key_End);
     Type("Y\r");
     EXPECT_EQ(Cell(50, kNameColumn), "XY");

@@ -287,6 +287,8 @@ TEST_F(DownloadTest, EachStageFailsWithItsTextOrIsCancelledQuietly) {
             ExpectNothingMore(loader->Packets().size());
             EXPECT_FALSE(loader->EndSeen());
             EXPECT_EQ(loader->Packets().back().number, c.number);
+            // Its thread calls cancelWhen, and so reads `cancel`, until it is stopped.
+            loader->Stop();
         }
     }
     // Cancel in the wake-up pause, and while served after block 20.
@@ -301,6 +303,7 @@ TEST_F(DownloadTest, EachStageFailsWithItsTextOrIsCancelledQuietly) {
         EXPECT_EQ(ui.log.back(), "cancel");
         EXPECT_TRUE(inPause ? loader->Packets().empty() : BlockNumbers().back() == 20);
         ExpectNothingMore(loader->Packets().size());
+        loader->Stop(); // it reads cancelAtBurst until then
     }
 }
 

@@ -3,6 +3,7 @@
 #include "firmwareimage.h"
 #include "meskade.h"
 #include "ptypair.h"
+#include "scopedenv.h"
 #include "tempdir.h"
 
 #include <QApplication>
@@ -54,8 +55,8 @@ void InstallChooser() {
 } // namespace
 
 TEST(NoApplicationTest, WithoutADisplayOrWithoutWidgetsTheCallIsRefused) {
-    // Only this process's environment changes; the other test sets what it needs.
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) ::unsetenv(name);
+    const fprn::test::ScopedEnv noPlatform("QT_QPA_PLATFORM", nullptr), noX("DISPLAY", nullptr),
+        noWayland("WAYLAND_DISPLAY", nullptr);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(UpdateFPrnProgram(0, "COM2", 0), -1);
     std::string message = ::testing::internal::GetCapturedStderr();
@@ -75,7 +76,7 @@ TEST(NoApplicationTest, WithoutADisplayOrWithoutWidgetsTheCallIsRefused) {
 }
 
 TEST(NoApplicationTest, AnApplicationIsMadeForEachCallOnly) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const fprn::test::ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
     fprn::test::TempDir dir("update-noapp");
     const std::string imagePath =
         fprn::test::WriteFile(dir.path() / "firmware.hex", fprn::test::MakeImage(65536, 1));
