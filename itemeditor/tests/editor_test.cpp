@@ -728,7 +728,8 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
     const std::string old = ReadFile("items.PLU");
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, SIG_IGN);
+    // As the program does from its start; put back below for the tests that follow.
+    const auto previousDisposition = std::signal(SIGXFSZ, SIG_IGN);
     rlimit tiny = saved;
     tiny.rlim_cur = 8;
     setrlimit(RLIMIT_FSIZE, &tiny);
@@ -741,6 +742,7 @@ TEST_F(Editor, FilesAndTheSaveQuestion) {
     answers.Next({(dir.path() / "other.PLU").c_str(), "OK"});
     Action("FileSaveAs1")->trigger();
     setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousDisposition);
     ASSERT_EQ(answers.boxes.size(), 7u);
     for (int i : {2, 4, 6}) EXPECT_TRUE(answers.boxes[i].text.contains("items.PLU") == (i < 6));
     EXPECT_EQ(answers.boxes[3].text, "PLU Content Has Been Changed,Save or Not?");
