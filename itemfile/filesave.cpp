@@ -222,9 +222,6 @@ Status CheckOpenedForReading(int fd, const std::string& path, struct stat* st) {
     if (::fstat(fd, &info) != 0) return Status::Error(FileMessage("Cannot open", path, errno));
     if (!S_ISREG(info.st_mode)) return Status::Error("\"" + path + "\" is not a regular file");
     if (static_cast<std::uint64_t>(info.st_size) > kMaxReadBytes) return TooLarge(path);
-    // Reads of a regular file do not wait anyway; the descriptor goes back to the usual mode.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     if (st) *st = info;
     return Status::Done();
 }

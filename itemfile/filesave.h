@@ -55,7 +55,8 @@ FileIdentity IdentifyFile(const std::string& path);
 // most kMaxReadBytes is taken. On success `fd` is open (the caller closes it) and `st`, when
 // given, holds its status; a missing file gives NotFound.
 Status OpenForReading(const std::string& path, int& fd, struct stat* st = nullptr);
-// The checks of OpenForReading on a descriptor the caller opened with O_NONBLOCK.
+// The checks of OpenForReading on a descriptor the caller opened with O_NONBLOCK (which a
+// regular file's reads ignore, so it may stay).
 Status CheckOpenedForReading(int fd, const std::string& path, struct stat* st = nullptr);
 
 // Reads the whole file as OpenForReading takes it. A missing file gives NotFound; `content`
