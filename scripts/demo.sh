@@ -3,9 +3,10 @@
 #   scripts/demo.sh           with a display that answers: calvetta opens there (and the way to
 #                             start sorvane on the same folder is printed); when its window
 #                             closes, what the printer received is printed.
-#   scripts/demo.sh --shots   (or without a display): in one virtual X server calvetta-tour clicks
-#                             through the console, firmware update included, then sorvane-tour
-#                             through the item editor; screenshots go to build/demo/.
+#   scripts/demo.sh --shots   (or without a display): in one virtual X server with a window
+#                             manager (openbox), calvetta-tour clicks through the console, firmware
+#                             update included, then sorvane-tour through the item editor, partly
+#                             with real X input (xdotool); screenshots go to build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -46,10 +47,15 @@ else
     out=$root/build/demo
     rm -rf "$out"
     echo "== calvetta-tour, then sorvane-tour, in a virtual X server, screenshots in $out"
-    # The editor's tour runs on the item file as the console's sales left it.
+    # Under a window manager, as on a desktop: activation, focus and dialogs go the way they go
+    # for a user. The editor's tour runs on the item file as the console's sales left it.
     QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
-        'failed=0; "$1/calvetta-tour" "$2" "$3" || failed=1; "$1/sorvane-tour" "$2" || failed=1
-         exit $failed' tours "$bin" "$out" "$work/loaded-image.bin" || status=$?
+        'openbox --sm-disable >"$4/openbox.log" 2>&1 &
+         for _ in $(seq 100); do xdotool get_num_desktops >/dev/null 2>&1 && break; sleep 0.1; done
+         xdotool get_num_desktops >/dev/null 2>&1 || { echo "openbox did not start" >&2; exit 1; }
+         failed=0; "$1/calvetta-tour" "$2" "$3" "$4/emulator.log" || failed=1
+         "$1/sorvane-tour" "$2" || failed=1
+         exit $failed' tours "$bin" "$out" "$work/loaded-image.bin" "$work" || status=$?
 fi
 echo
 echo "== what the printer received"

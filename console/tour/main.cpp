@@ -1,8 +1,9 @@
-// calvetta-tour [SHOTS_FOLDER [BOOT_IMAGE]]: starts the console as calvetta does, runs the demo
-// tour through its buttons, saves a screenshot of the screen after each step into the folder
-// (default "demo"), closes the window the way a user does and ends with status 0 only when every
-// step and the close went as expected. BOOT_IMAGE is where the emulator's boot loader (on COM3)
-// writes the image it rebuilt, which the firmware update's step compares with what it sent.
+// calvetta-tour [SHOTS_FOLDER [BOOT_IMAGE [PRINTER_LOG]]]: starts the console as calvetta does,
+// runs the demo tour through its buttons, saves a screenshot of the screen after each step into the
+// folder (default "demo"), closes the window the way a user does and ends with status 0 only when
+// every step and the close went as expected. BOOT_IMAGE is where the emulator's boot loader (on
+// COM3) writes the image it rebuilt, which the firmware update's step compares with what it sent;
+// PRINTER_LOG is where the emulator prints the commands it receives, which the sales check.
 #include "consolemain.h"
 #include "mainform.h"
 #include "messagebox.h"
@@ -16,6 +17,7 @@ using namespace fprn::console;
 int main(int argc, char** argv) {
     std::filesystem::path shots = argc > 1 ? argv[1] : "demo";
     std::filesystem::path bootImage = argc > 2 ? argv[2] : "";
+    std::filesystem::path printerLog = argc > 3 ? argv[3] : "";
     int qtArgc = 1;
     bool passed = false;
 
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
         {
             tour::Tour t(form, progress, shots);
             t.SetBootImage(bootImage);
+            t.SetPrinterLog(printerLog);
             passed = startBoxes == 0 && t.RunAll();
         }
         form.close();

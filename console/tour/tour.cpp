@@ -103,6 +103,41 @@ void Tour::PickInNextFileDialog(const QString& fileName, std::string shot,
                    });
 }
 
+void Tour::TypeInNextFileDialog(const std::string& fileName, std::string shot) {
+    dialogs_->Next([](QDialog& d) { return qobject_cast<QFileDialog*>(&d) != nullptr; },
+                   [this, fileName, shot](QDialog& d) {
+                       if (!QTest::qWaitForWindowExposed(&d)) Fail("the file dialog did not show");
+                       if (!tourkit::WaitUntil([&d] { return d.isActiveWindow(); }))
+                           Fail("the file dialog is not the active window");
+                       if (!shot.empty()) Shoot(shot);
+                       // The name box has the focus when the dialog opens.
+                       tourkit::x::Type(fileName);
+                       tourkit::x::Key("Return");
+                       if (!tourkit::WaitUntil([&d] { return !d.isVisible(); }))
+                           Fail("the file dialog did not take the typed name");
+                   });
+}
+
+void Tour::Press(const QString& buttonName, const std::function<bool()>& done) {
+    QAbstractButton* button = form_.Button(buttonName);
+    if (!button->isVisible() || !button->isEnabled())
+        Fail(buttonName.toStdString() + " cannot be clicked");
+    tourkit::x::Click(*button);
+    ThrowKeptFailure();
+    if (!tourkit::WaitUntil(done))
+        Fail("the click on " + buttonName.toStdString() + " did not work");
+    Settle();
+    ThrowKeptFailure();
+}
+
+void Tour::TypeKeys(const std::string& text, int delayMs, const std::function<bool()>& done) {
+    tourkit::x::Type(text, delayMs);
+    tourkit::x::Key("Return");
+    if (!tourkit::WaitUntil(done)) Fail("typing \"" + text + "\" did not work");
+    Settle();
+    ThrowKeptFailure();
+}
+
 void Tour::Guard(const std::function<void()>& body) {
     try {
         body();

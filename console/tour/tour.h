@@ -57,6 +57,12 @@ public:
     // A mouse click on a visible button; a hidden one (only reachable by code) is clicked
     // without the mouse.
     void Click(const QString& buttonName);
+    // The same click through the window system, as the user's mouse gives it (the window
+    // manager and Qt's activation take part); waits until `done` holds.
+    void Press(const QString& buttonName, const std::function<bool()>& done);
+    // Keys typed through the window system into whatever has the focus, `delayMs` apart (a
+    // scanner types a key every few ms), then Enter; waits until `done` holds.
+    void TypeKeys(const std::string& text, int delayMs, const std::function<bool()>& done);
     // Types into an edit (replacing its text) and, with `enter`, presses Enter there.
     void Type(const QString& editName, const QString& text, bool enter = false);
     // Throws unless page `n` is shown.
@@ -66,6 +72,9 @@ public:
     // and accepted with `fileName` typed into its name box.
     void PickInNextFileDialog(const QString& fileName, std::string shot = {},
                               std::function<void(QFileDialog&)> also = {});
+    // The same, with the name typed on the keyboard and Enter pressed through the window system;
+    // once the dialog has gone, no popup may stay and the main window must be active again.
+    void TypeInNextFileDialog(const std::string& fileName, std::string shot = {});
     // Runs `body` where nothing may throw (Qt's signals and timers): a failure is kept and
     // thrown after the click or step that was running.
     void Guard(const std::function<void()>& body);
@@ -73,6 +82,10 @@ public:
     // Where the boot loader writes the image it rebuilt (empty: not given).
     const std::filesystem::path& BootImage() const { return bootImage_; }
     void SetBootImage(std::filesystem::path path) { bootImage_ = std::move(path); }
+
+    // What the printer emulator prints of each command it receives (empty: not given).
+    const std::filesystem::path& PrinterLog() const { return printerLog_; }
+    void SetPrinterLog(std::filesystem::path path) { printerLog_ = std::move(path); }
 
     // The next message box is answered with `answer`, and shot when `shot` is not empty.
     void AnswerNextBox(QMessageBox::StandardButton answer, std::string shot = {});
@@ -108,6 +121,7 @@ private:
     std::unique_ptr<tourkit::DialogAnswers> dialogs_;
     std::string keptFailure_;
     std::filesystem::path bootImage_;
+    std::filesystem::path printerLog_;
 };
 
 [[noreturn]] void Fail(const std::string& why);

@@ -1,7 +1,9 @@
 // sorvane-tour SHOTS_FOLDER: starts the item editor as sorvane does, in the current folder, where
 // "DEFAULT.PLU" is, and tours it through its real keys, buttons and toolbar: the grid with the
-// items, a new item with a duplicate barcode's error box on the way, the main toolbar floated and
-// docked back, the file saved and compared byte by byte. A screenshot of the screen after each
+// items, a new item with a duplicate barcode's error box on the way, the search bar floated,
+// another program's window activated and the editor again, the bar moved and the new item's QTY
+// typed, the bar docked back (these through the window manager with real X input), the file
+// saved and compared byte by byte. A screenshot of the screen after each
 // step goes into the folder, numbered on from the shots already there. Ends with status 0 only
 // when every step and the close went as expected.
 #include "docktoolbar.h"
@@ -27,6 +29,7 @@ using namespace fprn::itemeditor;
 using fprn::toolbars::TToolbar;
 using fprn::toolbars::TToolbarButton;
 namespace fs = std::filesystem;
+namespace x = fprn::tourkit::x;
 
 namespace {
 
@@ -55,7 +58,8 @@ public:
             void (EditorTour::*run)();
         } steps[] = {{"the items", &EditorTour::Items},
                      {"a new item past a duplicate barcode", &EditorTour::NewItem},
-                     {"the main toolbar floated and docked back", &EditorTour::Toolbar},
+                     {"the search bar floated, another window, a cell typed, docked back",
+                      &EditorTour::Toolbar},
                      {"save", &EditorTour::Save},
                      {"exit", &EditorTour::Exit}};
         for (const auto& step : steps) {
@@ -126,7 +130,7 @@ private:
 
     void Items() {
         if (!QTest::qWaitForWindowExposed(&form_)) Fail("the editor's window did not show");
-        // A virtual X server has no window manager to maximise the window: the tour does.
+        // The whole screen, as a user maximises it.
         form_.setGeometry(form_.screen()->availableGeometry());
         fprn::tourkit::Settle();
         Activate();
@@ -167,34 +171,59 @@ private:
         // The user takes the duplicate back and types a barcode of its own, then the rest.
         for (int i = 0; i < 20 && !form_.PluGrid()->Editor()->text().isEmpty(); ++i)
             Key(Qt::Key_Backspace);
-        for (const char* cell : {"5900000000990", "PCS", "4.5", "A", "12"}) {
+        // Its QTY is typed after the toolbar's step.
+        for (const char* cell : {"5900000000990", "PCS", "4.5", "A"}) {
             Type(cell);
             Key(Qt::Key_Return);
         }
         added_ = std::string("TOUR ITEM\t5900000000990\tPCS\t4") + CellDecimalSeparator() +
                  "50\tA\t12\r\n";
-        if (form_.PluGrid()->Row() != row + 1 || !form_.Modified())
+        if (form_.PluGrid()->Row() != row || form_.PluGrid()->Col() != kQtyColumn ||
+            !form_.Modified())
             Fail("the new item was not taken");
     }
 
+    // Through the window manager with real input: the bar floated by a double click on its
+    // handle, another program's window activated and the editor again, the bar moved by its
+    // caption, the new item's QTY typed, the bar docked back by a double click on its caption.
     void Toolbar() {
-        auto* bar = form_.findChild<TToolbar*>(QStringLiteral("MainToolbar"));
-        if (!bar || bar->DockedTo() != form_.TopDock()) Fail("the main toolbar is not docked");
-        // Taken by its handle and dropped over the grid, away from the dock: it floats there.
-        const QPoint handle = bar->mapToGlobal(QPoint(5, bar->height() / 2));
-        const QPoint drop = form_.PluGrid()->mapToGlobal(QPoint(400, 250));
-        Mouse(QTest::MousePress, handle);
-        Mouse(QTest::MouseMove, (handle + drop) / 2);
-        Mouse(QTest::MouseMove, drop);
-        Mouse(QTest::MouseRelease, drop);
-        if (!bar->Floating()) Fail("the main toolbar did not float");
+        auto* bar = form_.findChild<TToolbar*>(QStringLiteral("SearchToolbar"));
+        if (!bar || bar->DockedTo() != form_.TopDock()) Fail("the search bar is not docked");
+        const int row = form_.PluGrid()->Row();
+        x::Click(bar->mapToGlobal(QPoint(4, bar->height() / 2)), 2);
+        if (!fprn::tourkit::WaitUntil([&] { return bar->Floating() && bar->isVisible(); }))
+            Fail("the search bar did not float");
         Shoot("editor-toolbar-floating");
-        // A double click on its caption docks it back where it was.
-        QWindow* window = bar->windowHandle();
-        QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(30, 10));
-        fprn::tourkit::Settle();
-        if (bar->DockedTo() != form_.TopDock() || bar->DockPos() != 0)
-            Fail("the main toolbar did not dock back");
+
+        {
+            fprn::tourkit::PeerWindow other("sorvane-tour other window");
+            other.Activate();
+            if (!fprn::tourkit::WaitUntil(
+                    [&] { return !QApplication::activeWindow() && !bar->isVisible(); }))
+                Fail("the floating bar shows while another program is active");
+            Shoot("editor-other-window-active");
+            x::Activate(form_);
+            if (!fprn::tourkit::WaitUntil(
+                    [&] { return QApplication::activeWindow() == &form_ && bar->isVisible(); }))
+                Fail("the floating bar is hidden while the editor is active");
+        }
+
+        const QPoint caption = bar->mapToGlobal(QPoint(30, 8));
+        const QPoint before = bar->pos();
+        x::Drag(caption, caption + QPoint(-120, 160));
+        if (!fprn::tourkit::WaitUntil([&] { return bar->pos() != before; }))
+            Fail("the floating bar did not move");
+        // The keys go to the editor's cell, not to the bar just moved.
+        x::Type("12");
+        x::Key("Return");
+        if (!fprn::tourkit::WaitUntil([&] { return form_.PluGrid()->Row() == row + 1; }) ||
+            Cell(row, kQtyColumn) != "12")
+            Fail("the QTY typed after moving the bar did not reach its cell");
+        Shoot("editor-toolbar-moved");
+
+        x::Click(bar->mapToGlobal(QPoint(30, 8)), 2);
+        if (!fprn::tourkit::WaitUntil([&] { return bar->DockedTo() == form_.TopDock(); }))
+            Fail("the search bar did not dock back");
         Shoot("editor-toolbar-docked");
     }
 
@@ -224,6 +253,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    if (int peer = fprn::tourkit::RunPeerWhenAsked(argc, argv); peer >= 0) return peer;
     const fs::path shots = argc > 1 ? argv[1] : "demo";
     fs::create_directories(shots);
     const std::string before = ReadBytes(kItemFile);
@@ -237,7 +267,17 @@ int main(int argc, char** argv) {
     bool passed = false;
     const int status = SorvaneMain(1, args, [&](TMainForm& form) {
         passed = EditorTour(form, shots, before).Run();
-        if (form.isVisible()) form.close();
+        if (!form.isVisible()) return;
+        // After a failed step the changes are dropped, not saved over the file.
+        fprn::tourkit::DialogAnswers drop(true);
+        drop.Next([](QDialog& d) { return qobject_cast<QMessageBox*>(&d) != nullptr; },
+                  [](QDialog& d) {
+                      if (auto* no = static_cast<QMessageBox&>(d).button(QMessageBox::No))
+                          no->click();
+                      else
+                          d.reject();
+                  });
+        form.close();
     });
     if (status != 0) return status;
     std::printf(passed ? "sorvane-tour: passed\n" : "sorvane-tour: FAILED\n");
