@@ -3,6 +3,7 @@
 #include "autoadvance.h"
 #include "currencyedit.h"
 #include "fieldreadings.h"
+#include "filedialog.h"
 #include "language.h"
 #include "languagetext.h"
 #include "mainform.h"
@@ -120,10 +121,9 @@ void LoadPluFile(TMainForm& form, const std::string& path) {
 void bbtnLoadPluClick(TMainForm& form) {
     QFileDialog* dialog = form.OpenDialog1;
     if (!PluFileName(form).empty()) dialog->selectFile(QString::fromLocal8Bit(PluFileName(form)));
-    if (dialog->exec() != QDialog::Accepted) return;
-    const QStringList chosen = dialog->selectedFiles();
+    const QString chosen = RunFileDialog(*dialog);
     if (chosen.isEmpty()) return;
-    LoadPluFile(form, chosen.front().toLocal8Bit().toStdString());
+    LoadPluFile(form, chosen.toLocal8Bit().toStdString());
 }
 
 void edBarcodeExit(TMainForm& form) {

@@ -3,7 +3,7 @@
 target_sources(fprn_console PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/saleline.cpp ${CMAKE_CURRENT_SOURCE_DIR}/itemstock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/salepages.cpp ${CMAKE_CURRENT_SOURCE_DIR}/postponed.cpp)
-target_link_libraries(fprn_console PUBLIC fprn_itemfile)
+target_link_libraries(fprn_console PUBLIC fprn_itemfile fprn_filedialog)
 target_sources(fprn_console_tour PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tour/salestour.cpp)
 
 add_executable(salepages_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/salepages_test.cpp

@@ -3,6 +3,7 @@
 #include "charsetguard.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
+#include "filedialog.h"
 #include "languagetext.h"
 
 #include <QAction>
@@ -197,10 +198,8 @@ TMainForm::TMainForm(const EditorOptions& options, QWidget* parent) : QMainWindo
     openDialog_->setObjectName("OpenDialog");
     openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
     openDialog_->setFileMode(QFileDialog::ExistingFile);
-    saveDialog_ = new QFileDialog(this);
+    saveDialog_ = new TSaveDialog(this);
     saveDialog_->setObjectName("SaveDialog");
-    saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog_->setFileMode(QFileDialog::AnyFile);
     for (QFileDialog* dialog : {openDialog_, saveDialog_}) {
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setNameFilter(itemfile::kPluFilter);
@@ -511,8 +510,8 @@ void TMainForm::FileNew1Execute() {
 void TMainForm::FileOpen1Execute() {
     if (!QuerySaveChanges()) return;
     openDialog_->setDirectory(QDir::currentPath());
-    if (openDialog_->exec() != QDialog::Accepted || openDialog_->selectedFiles().isEmpty()) return;
-    OpenPluFile(openDialog_->selectedFiles().first());
+    const QString chosen = RunFileDialog(*openDialog_);
+    if (!chosen.isEmpty()) OpenPluFile(chosen);
 }
 
 bool TMainForm::FileSave1Execute() {
@@ -530,10 +529,8 @@ bool TMainForm::FileSave1Execute() {
 bool TMainForm::FileSaveAs1Execute() {
     if (!ValidateActiveGrid()) return false;
     saveDialog_->setDirectory(QDir::currentPath());
-    if (saveDialog_->exec() != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
-        return false;
-    const QString chosen = saveDialog_->selectedFiles().first();
-    if (!SavePluFile(chosen)) return false;
+    const QString chosen = RunFileDialog(*saveDialog_);
+    if (chosen.isEmpty() || !SavePluFile(chosen)) return false;
     fileName_ = QFileInfo(chosen).absoluteFilePath();
     SetCaption();
     return true;

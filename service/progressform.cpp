@@ -1,5 +1,6 @@
 #include "progressform.h"
 
+#include "filedialog.h"
 #include "label3d.h"
 #include "msgqueue.h"
 #include "progresslayout.h"
@@ -166,10 +167,9 @@ void TProgressForm::reject() {
 
 bool TProgressForm::ChooseFile(std::string& fileName) {
     if (chooser_) return chooser_(fileName);
-    if (openDialog_->exec() != QDialog::Accepted) return false;
-    const QStringList files = openDialog_->selectedFiles();
-    if (files.isEmpty()) return false;
-    fileName = QFile::encodeName(files.first()).toStdString();
+    const QString chosen = RunFileDialog(*openDialog_);
+    if (chosen.isEmpty()) return false;
+    fileName = QFile::encodeName(chosen).toStdString();
     return true;
 }
 

@@ -15,7 +15,7 @@ add_library(fprn_update STATIC firmwareupdate.cpp progressform.cpp progressform.
 set_target_properties(fprn_update PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
 target_include_directories(fprn_update PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fprn_update PUBLIC fprn_tolmibus fprn_label3d fprn_qtpump fprn_progresslayout
-                                         Qt6::Widgets)
+                                         fprn_filedialog Qt6::Widgets)
 
 target_sources(meskade PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/updatefprn.cpp)
 target_link_libraries(meskade PRIVATE fprn_update fprn_tolmibus fprn_label3d fprn_qtpump

@@ -14,11 +14,13 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
@@ -63,12 +65,16 @@ struct Box {
 };
 
 // Answers each modal dialog when it shows, in order: a button's text ("OK", "Yes"), for a file
-// dialog a path or "cancel".
+// dialog a path or "cancel". A file dialog that stays open after its answer takes the next one.
 class Answerer : public QObject {
 public:
     Answerer() { qApp->installEventFilter(this); }
     ~Answerer() override { qApp->removeEventFilter(this); }
-    void Next(std::initializer_list<QString> answers) { answers_.insert(answers_.end(), answers); }
+    void Next(std::initializer_list<QString> answers) {
+        for (const QString& answer : answers) answers_.push_back({answer, false});
+    }
+    // A file name typed key by key into the file dialog, then Enter, as a user does.
+    void NextTyped(const QString& name) { answers_.push_back({name, true}); }
     std::vector<Box> boxes;
     int unanswered = 0;
 
@@ -76,20 +82,27 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* dialog = qobject_cast<QDialog*>(object);
         if (event->type() != QEvent::Show || dialog == nullptr || !dialog->isModal()) return false;
-        QString answer;
+        AnswerLater(dialog);
+        return false;
+    }
+
+private:
+    struct Answer {
+        QString text;
+        bool typed = false;
+    };
+    void AnswerLater(QDialog* dialog) {
+        Answer answer;
         if (answers_.empty())
             ++unanswered;
         else
             answer = answers_.front(), answers_.pop_front();
         QPointer<QDialog> target(dialog);
         QTimer::singleShot(0, dialog, [this, target, answer] {
-            if (target) Answer(target, answer);
+            if (target) Give(target, answer);
         });
-        return false;
     }
-
-private:
-    void Answer(QDialog* dialog, const QString& answer) {
+    void Give(QDialog* dialog, const Answer& answer) {
         Box box{dialog->windowTitle(),
                 {},
                 dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString()};
@@ -99,20 +112,45 @@ private:
         }
         boxes.push_back(box);
         if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-            if (answer == "cancel" || answer.isEmpty()) return files->reject();
-            // Typed into the name box, as a user would.
-            if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
-                name->setText(answer);
-            else
-                files->selectFile(answer);
-            return static_cast<QDialog*>(files)->accept();
+            if (answer.text == "cancel" || answer.text.isEmpty()) return files->reject();
+            if (answer.typed) {
+                TypeName(*files, answer.text);
+            } else {
+                // Put into the name box, as a user would.
+                if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
+                    name->setText(answer.text);
+                else
+                    files->selectFile(answer.text);
+                static_cast<QDialog*>(files)->accept();
+            }
+            if (files->isVisible()) AnswerLater(files);
+            return;
         }
         for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
-            if (!answer.isEmpty() && button->text().remove('&') == answer) return button->click();
-        ADD_FAILURE() << "no button " << answer.toStdString() << " in " << box.title.toStdString();
+            if (!answer.text.isEmpty() && button->text().remove('&') == answer.text)
+                return button->click();
+        ADD_FAILURE() << "no button " << answer.text.toStdString() << " in "
+                      << box.title.toStdString();
         dialog->reject();
     }
-    std::deque<QString> answers_;
+    // Through the dialog's window, once its folder is listed: the name field then offers its
+    // completions in a list of its own, which takes the keys while it shows.
+    static void TypeName(QFileDialog& files, const QString& name) {
+        auto* model = files.findChild<QFileSystemModel*>();
+        ASSERT_TRUE(model);
+        const QModelIndex folder = model->index(files.directory().absolutePath());
+        QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+        while (model->rowCount(folder) == 0 && inserted.wait(60000)) {
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&files] { return QApplication::activeWindow() == &files; }));
+        for (QChar c : name) {
+            QTest::keyClick(files.windowHandle(), c.toLatin1());
+            QApplication::processEvents();
+        }
+        EXPECT_NE(QApplication::activePopupWidget(), nullptr) << "no completions offered";
+        QTest::keyClick(files.windowHandle(), Qt::Key_Return);
+    }
+    std::deque<Answer> answers_;
 };
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
@@ -840,6 +878,34 @@ TEST_F(Editor, ASaveOverAFileAnotherProgramChangedAsksFirst) {
     answers.Next({"Yes", "Yes"});
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadFile("items.PLU"), "Cola\t1\tBTL\t1.50\t1\t10\r\nTea\t\t\t\t\t\r\n");
+}
+
+TEST_F(Editor, ANameTypedInTheFileDialogLeavesNothingOnScreen) {
+    Start();
+    WriteBytes(dir.path() / "DEMO.PLU", "Cola\t1\tBTL\t1.50\t1\t10\r\n");
+    answers.NextTyped("DEMO.PLU");
+    Key(Qt::Key_O, Qt::ControlModifier);
+    // The window manager gives the activation back.
+    form->activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(QApplication::activeWindow(), form.get());
+    EXPECT_EQ(Cell(1, 1), "Cola");
+}
+
+TEST_F(Editor, SaveAsIntoAFolderThatDoesNotExistStaysInTheDialog) {
+    Start();
+    Load("Cola\t1\tBTL\t1.50\t1\t10\r\n");
+    const QString title = form->windowTitle();
+    answers.Next({"nosuch/x.PLU", "OK", "cancel"});
+    Action("FileSaveAs1")->trigger();
+    ASSERT_EQ(answers.boxes.size(), 3u);
+    EXPECT_TRUE(answers.boxes[1].text.startsWith(QDir::current().absoluteFilePath("nosuch") +
+                                                 "\nDirectory not found."));
+    EXPECT_EQ(answers.boxes[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(answers.boxes[2].title, answers.boxes[0].title); // the dialog, still open
+    EXPECT_FALSE(fs::exists("nosuch"));
+    EXPECT_EQ(form->windowTitle(), title);
 }
 
 TEST_F(Editor, AboutBoxAndProgramStart) {
