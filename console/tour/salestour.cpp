@@ -79,7 +79,7 @@ void PayAndClose(Tour& t, const char* total) {
 void Sale(Tour& t) {
     LoadItems(t);
     SellByScanner(t, "5900000000011", "BREAD", "0000000250");
-    PayAndClose(t, "2.50");
+    PayAndClose(t, "2.5");
     SellByScanner(t, "5900000000028", "MILK 1L", "0000000319");
     PayAndClose(t, "3.19");
 }
