@@ -397,6 +397,13 @@ bool TMyStringGrid::event(QEvent* e) {
 }
 
 void TMyStringGrid::keyPressEvent(QKeyEvent* e) {
+    // The grid passes typed characters on to its open cell editor, which takes the focus back:
+    // a Tab out of the editor with no other control to go to leaves the focus on the grid.
+    if (editing_ && editor_ && (IsPrintable(e) || e->key() == Qt::Key_Backspace)) {
+        editor_->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(editor_, e);
+        return;
+    }
     int key = e->key();
     if (OnKeyDown) OnKeyDown(key, e->modifiers());
     if (key == 0) return e->accept();

@@ -487,6 +487,20 @@ TEST_F(Editor, TypingAndTheCellRules) {
     EXPECT_EQ(beeps, 5);
 }
 
+// With the search bar closed no other control takes the focus: Tab leaves it on the grid, and
+// what is typed next still reaches the open cell.
+TEST_F(Editor, KeysTypedAfterTabReachTheCell) {
+    Start();
+    Bar("SearchToolbar")->setVisible(false);
+    Go(kNameColumn, 1);
+    Type("Teas");
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Backspace);
+    Type("456\r");
+    EXPECT_EQ(Cell(1, kNameColumn), "Tea456");
+    EXPECT_EQ(Current(), "2,1");
+}
+
 // The current cell is framed under any style, on a plain and on a tinted row.
 TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
     Start();
