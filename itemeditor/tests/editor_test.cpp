@@ -639,6 +639,18 @@ TEST_F(Editor, ClipboardBlocksAndSavedFields) {
     EXPECT_EQ(form->windowTitle(), "PLU Editor");
 }
 
+// A cell shows the start of a field far longer than any column; the file keeps all of it.
+TEST_F(Editor, AVeryLongFieldIsDrawnAndSavedWhole) {
+    Start();
+    const std::string content =
+        "Cola\t1\t\t\t\t\r\n" + std::string(100000, 'N') + "\t2\tPCS\t1.50\t1\t10\r\n";
+    Load(content);
+    Grid()->viewport()->grab();
+    Key(Qt::Key_S, Qt::ControlModifier);
+    const std::string saved = ReadFile("items.PLU");
+    EXPECT_TRUE(saved == content) << saved.size() << " bytes";
+}
+
 TEST_F(Editor, RowsAndSearch) {
     Start();
     std::string content;
