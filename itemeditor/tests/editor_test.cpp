@@ -651,6 +651,24 @@ TEST_F(Editor, AVeryLongFieldIsDrawnAndSavedWhole) {
     EXPECT_TRUE(saved == content) << saved.size() << " bytes";
 }
 
+// The table takes 5000 lines: a longer file opens with them and a box saying a save keeps only
+// those; a file of 5000 lines opens without one.
+TEST_F(Editor, AFileLongerThanTheTableOpensWithAWarning) {
+    Start(peltrane::testmodule::kFile);
+    std::string content;
+    for (int i = 1; i <= kRows + 3; ++i) content += "item" + std::to_string(i) + "\r\n";
+    answers.Next({"OK"});
+    Load(content);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "[11434] The file has more lines than the table takes. "
+                                     "Saving will keep only the first 5000.");
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(Cell(kRows, kNameColumn), "item5000");
+    EXPECT_FALSE(form->Modified());
+    Load(content.substr(0, content.find("item5001")));
+    EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
 TEST_F(Editor, RowsAndSearch) {
     Start();
     std::string content;
