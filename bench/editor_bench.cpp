@@ -1,7 +1,8 @@
 // The item editor with 5000 full items in its shown window (grid, menu, both toolbars docked at
 // the top, status bar): opening and painting the whole window again, saving (with the share
 // fsync takes), checking row 5000's name and barcode (a unique key and a repeated one), copy
-// and paste of the whole table, Insert and Delete at row 1, and a search that finds nothing.
+// and paste of the whole table, Insert and Delete at row 1, a search that finds nothing, and
+// opening and painting a file of one line of 32 MB.
 // Usage: fprn_bench_editor [rounds] [picture.png]
 #include "filesave.h"
 #include "mainform.h"
@@ -146,6 +147,24 @@ int main(int argc, char** argv) {
     form.SearchEdit()->setText("no such item");
     Report("failing search (names)", rounds, 5,
            [&] { (void)grid->Model()->Sheet().Find(1, "no such item", grid->Row()); });
+
+    // One name of 32 MB: the cell shows its start; the table keeps it whole.
+    constexpr std::size_t kLongName = 32 * 1024 * 1024 - 20;
+    {
+        std::string name;
+        for (int i = 0; name.size() < kLongName; ++i)
+            name += "Item " + std::to_string(i) + " with a long name, ";
+        name.resize(kLongName);
+        name.back() = '.'; // the reader trims blanks
+        std::ofstream("long.PLU", std::ios::binary) << name << "\t1\tPCS\t1.00\t1\t1\r\n";
+    }
+    grid->MoveTo(ie::kNameColumn, 1);
+    Report("open and draw a one-line file of 32 MB", std::min(rounds, 5), 500, [&] {
+        form.OpenPluFile("long.PLU");
+        form.repaint();
+    });
+    if (grid->Model()->Sheet().Cell(1, ie::kNameColumn).size() != kLongName)
+        std::printf("long line: the name was not kept whole\n");
 
     if (argc > 2) {
         form.OpenPluFile("items.PLU");

@@ -159,6 +159,8 @@ TMainForm::TMainForm(const EditorOptions& options, QWidget* parent) : QMainWindo
     texts_[kSearchFailedText] = "Search Failed,found nothting!";
     texts_[kChangedFileText] =
         "The file %s was changed by another program since it was opened. Overwrite it?";
+    texts_[kLinesLeftText] =
+        "The file has more lines than the table takes. Saving will keep only the first 5000.";
 
     setWindowTitle("PLU");
     setWindowState(Qt::WindowMaximized);
@@ -353,7 +355,7 @@ void TMainForm::ApplyLanguageStrings() {
     for (int i = 0; i <= kColumns; ++i)
         texts_[static_cast<std::size_t>(i)] = lang::LanguageText(11380 + i);
     texts_[kCaptionText] = lang::LanguageText(11387);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         texts_[static_cast<std::size_t>(kSaveQuestionText + i)] = lang::LanguageText(11430 + i);
     std::array<QString, kColumns + 1> titles;
     std::copy_n(texts_.begin(), titles.size(), titles.begin());
@@ -451,21 +453,28 @@ bool TMainForm::OpenPluFile(const QString& path) {
     itemfile::PluTable scratch;
     itemfile::FileIdentity identity;
     itemfile::Status status;
+    bool linesLeft = false;
     {
         ScopedHourglass hourglass;
-        status = itemfile::ReadPluFile(scratch, FilePath(path), &identity);
+        status = itemfile::ReadPluFile(scratch, FilePath(path), &identity, &linesLeft);
     }
     if (!status.ok() && status.code != itemfile::Status::Code::NotFound) {
         ShowErrorBox(this, QString::fromLocal8Bit(status.message.c_str()));
         return false;
     }
-    ScopedHourglass hourglass;
-    SetGridEditing(grid_, false);
-    grid_->Model()->Edit([&](PluSheet& s) { s.Assign(scratch); });
-    fileName_ = QFileInfo(path).absoluteFilePath();
-    identity_ = identity;
-    modified_ = false;
-    SetCaption();
+    {
+        ScopedHourglass hourglass;
+        SetGridEditing(grid_, false);
+        grid_->Model()->Edit([&](PluSheet& s) { s.Assign(scratch); });
+        fileName_ = QFileInfo(path).absoluteFilePath();
+        identity_ = identity;
+        modified_ = false;
+        SetCaption();
+    }
+    // The lines past the table's last row are not read: said before a save can drop them.
+    if (linesLeft)
+        AskBox(this, QMessageBox::Warning, "Warning", texts_[kLinesLeftText], QMessageBox::Ok,
+               QMessageBox::Ok);
     return true;
 }
 

@@ -56,13 +56,14 @@ public:
     explicit TMainForm(const EditorOptions& options = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Texts 0 to 6 are the column titles, 7 the caption, 8 to 11 the messages (11 a pattern).
+    // Texts 0 to 6 are the column titles, 7 the caption, 8 to 12 the messages (11 a pattern).
     enum TextIndex {
         kCaptionText = 7,
         kSaveQuestionText,
         kInsertFailedText,
         kSearchFailedText,
-        kChangedFileText
+        kChangedFileText,
+        kLinesLeftText
     };
     const QString& Text(int index) const { return texts_[static_cast<std::size_t>(index)]; }
     const QString& FileName() const { return fileName_; }
@@ -128,7 +129,7 @@ private:
     void SetCaption();
     void PrepareEdit();
 
-    std::array<QString, 12> texts_;
+    std::array<QString, 13> texts_;
     QString fileName_;
     // The file as it was read or last saved; a save over it asks when another program has
     // changed it since.

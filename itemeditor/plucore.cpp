@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 
 namespace fprn::itemeditor {
 
@@ -30,9 +29,52 @@ std::vector<BytesView> SplitLines(BytesView text) {
     return lines;
 }
 
+// A price as decimal digits: |value| = 0.<digits> x 10^point, the digits without leading zeros
+// (none for zero).
+struct PriceDigits {
+    bool negative = false;
+    std::string digits;
+    std::int64_t point = 0;
+};
+
+// The number grammar's shape, with a digit before or after the separator and, after an exponent
+// letter, exponent digits: the grammar's lone separator and bare "e" are no price.
+bool ScanPrice(BytesView text, char decimalSeparator, PriceDigits& price) {
+    price = {};
+    const std::size_t n = text.size();
+    auto digit = [&](std::size_t i) { return i < n && text[i] >= '0' && text[i] <= '9'; };
+    std::size_t i = 0;
+    while (i < n && text[i] == ' ') ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) price.negative = text[i++] == '-';
+    std::int64_t whole = 0;
+    for (; digit(i); ++i, ++whole) price.digits.push_back(text[i]);
+    if (i < n && text[i] == decimalSeparator)
+        for (++i; digit(i); ++i) price.digits.push_back(text[i]);
+    if (price.digits.empty()) return false;
+    std::int64_t exponent = 0;
+    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        bool negative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+        if (!digit(i)) return false;
+        for (; digit(i); ++i)
+            if (exponent < 1000000000) exponent = exponent * 10 + (text[i] - '0');
+        if (negative) exponent = -exponent;
+    }
+    while (i < n && text[i] == ' ') ++i;
+    if (i != n) return false;
+    const std::size_t lead = std::min(price.digits.find_first_not_of('0'), price.digits.size());
+    price.digits.erase(0, lead);
+    price.point = price.digits.empty() ? 0 : whole + exponent - static_cast<std::int64_t>(lead);
+    return true;
+}
+
 } // namespace
 
 bool ParsePrice(BytesView text, char decimalSeparator, double& value) {
+    value = 0;
+    PriceDigits digits;
+    if (!ScanPrice(text, decimalSeparator, digits)) return false;
     editcontrols::LocaleInfo locale = editcontrols::CLocaleInfo();
     locale.decimalSeparator = std::string(1, decimalSeparator);
     locale.thousandSeparator = decimalSeparator == ',' ? "." : ",";
@@ -51,11 +93,37 @@ bool ParseInt64(BytesView text, std::int64_t& value) {
     return ec == std::errc() && ptr == last;
 }
 
-Bytes FormatPrice(double value, char decimalSeparator) {
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-    Bytes out(buf, res.ptr);
-    std::replace(out.begin(), out.end(), '.', decimalSeparator);
+Bytes FormatPrice(BytesView text, char decimalSeparator) {
+    double value = 0;
+    PriceDigits price;
+    if (!ParsePrice(text, decimalSeparator, value) || !ScanPrice(text, decimalSeparator, price))
+        return {};
+    // Hundredths: the digits before position point + 2 (no more than a double's 309 places
+    // plus two), rounded up in magnitude when the first one dropped is 5 or more.
+    Bytes cents;
+    int dropped = 0;
+    const std::int64_t keep = price.point + 2;
+    if (keep > 0) {
+        const auto k = static_cast<std::size_t>(keep);
+        cents = price.digits.substr(0, k);
+        cents.append(k - cents.size(), '0');
+        if (k < price.digits.size()) dropped = price.digits[k] - '0';
+    } else if (keep == 0 && !price.digits.empty()) {
+        dropped = price.digits[0] - '0';
+    }
+    if (dropped >= 5) {
+        std::size_t k = cents.size();
+        for (; k > 0 && cents[k - 1] == '9'; --k) cents[k - 1] = '0';
+        if (k == 0)
+            cents.insert(cents.begin(), '1');
+        else
+            ++cents[k - 1];
+    }
+    if (cents.size() < 3) cents.insert(0, 3 - cents.size(), '0');
+    Bytes out = price.negative && !price.digits.empty() ? "-" : "";
+    out.append(cents, 0, cents.size() - 2);
+    out += decimalSeparator;
+    out.append(cents, cents.size() - 2, 2);
     return out;
 }
 
@@ -252,7 +320,7 @@ CellCheck PluSheet::ValidateCell(int column, int row, char decimalSeparator) {
         if (!ParsePrice(text, decimalSeparator, value) || value > kPriceLimit)
             return {CellCheck::Result::Invalid, {}};
         // A rewritten price longer than the column would fail at the next check.
-        Bytes written = FormatPrice(value, decimalSeparator);
+        Bytes written = FormatPrice(text, decimalSeparator);
         if (static_cast<int>(written.size()) > kColumnDigits[kPriceColumn])
             return {CellCheck::Result::Invalid, {}};
         SetCell(row, column, std::move(written));

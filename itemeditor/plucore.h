@@ -51,11 +51,15 @@ struct CellCheck {
 };
 
 // Numbers. The separator is the locale's decimal separator, one byte.
+// A price: the number grammar with a digit in its mantissa and, after an exponent letter, in
+// its exponent ("." and "1e" are no number).
 bool ParsePrice(BytesView text, char decimalSeparator, double& value);
 // Optional sign and decimal digits, nothing else; a value outside 64 bits fails.
 bool ParseInt64(BytesView text, std::int64_t& value);
-// Two decimals, rounded, with the given separator.
-Bytes FormatPrice(double value, char decimalSeparator);
+// A price text ParsePrice takes with two decimals and the given separator: the decimal text is
+// rounded as typed, half away from zero (2.675 gives 2.68), not its binary double. Empty for a
+// text that is no price.
+Bytes FormatPrice(BytesView text, char decimalSeparator);
 Bytes FormatInt64(std::int64_t value);
 // The process's decimal separator as the cells write it (one byte).
 char CellDecimalSeparator();

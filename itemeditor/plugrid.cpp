@@ -190,11 +190,29 @@ void PluCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->setClipRect(option.rect);
     painter->setPen(text);
     painter->setFont(option.font);
-    painter->drawText(option.rect.adjusted(2, 2, 0, 0),
-                      Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop,
-                      index.data(Qt::DisplayRole).toString());
+    const QRect textRect = option.rect.adjusted(2, 2, 0, 0);
+    const QString shown = painter->fontMetrics().elidedText(ShownText(index, textRect.width()),
+                                                            Qt::ElideRight, textRect.width());
+    painter->drawText(textRect, Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop, shown);
     if (focused) DrawFocusFrame(*painter, option.rect, text);
     painter->restore();
+}
+
+QSize PluCellDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    // No column shows more than the grid's width.
+    const QFontMetrics metrics(option.font);
+    return {metrics.horizontalAdvance(ShownText(index, grid_->viewport()->width())) + 4,
+            metrics.height() + metrics.leading() + 4};
+}
+
+QString PluCellDelegate::ShownText(const QModelIndex& index, int width) const {
+    // A field may be megabytes long, far more than any cell shows: only its start is converted
+    // and laid out. No character is narrower than a pixel, so one per pixel and one more tell
+    // whether the field goes on.
+    const Bytes& cell = grid_->Model()->Sheet().Cell(index.row() + 1, index.column() + 1);
+    return lang::FromCharset(
+        BytesView(cell).substr(0, static_cast<std::size_t>(std::max(width, 0)) + 1));
 }
 
 QWidget* PluCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -397,6 +415,13 @@ bool TMyStringGrid::event(QEvent* e) {
 }
 
 void TMyStringGrid::keyPressEvent(QKeyEvent* e) {
+    // The grid passes typed characters on to its open cell editor, which takes the focus back:
+    // a Tab out of the editor with no other control to go to leaves the focus on the grid.
+    if (editing_ && editor_ && (IsPrintable(e) || e->key() == Qt::Key_Backspace)) {
+        editor_->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(editor_, e);
+        return;
+    }
     int key = e->key();
     if (OnKeyDown) OnKeyDown(key, e->modifiers());
     if (key == 0) return e->accept();

@@ -95,8 +95,10 @@ class PluCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit PluCellDelegate(TMyStringGrid* grid);
+    // Both draw or measure only the start of a cell's text that the cell can show.
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
@@ -110,6 +112,8 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
+    // The start of the cell's text that `width` pixels can show.
+    QString ShownText(const QModelIndex& index, int width) const;
     TMyStringGrid* grid_;
 };
 

@@ -44,7 +44,7 @@ void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list) 
     list.emplace_back(text.substr(start));
 }
 
-int ParsePluContent(BytesView content, PluTable& table) {
+int ParsePluContent(BytesView content, PluTable& table, bool* linesLeft) {
     content = content.substr(0, content.find('\x1A'));
     int row = 0;
     std::size_t pos = 0;
@@ -63,13 +63,16 @@ int ParsePluContent(BytesView content, PluTable& table) {
         for (std::size_t k = 0; k < pieces.size() && k < kPluColumns; ++k)
             table.SetCell(row, static_cast<int>(k) + 1, Bytes(TrimBlanks(pieces[k])));
     }
+    if (linesLeft) *linesLeft = pos < content.size();
     return row;
 }
 
-Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity) {
+Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity,
+                   bool* linesLeft) {
+    if (linesLeft) *linesLeft = false;
     Bytes content;
     Status status = ReadWholeFile(path, content, identity);
-    if (status.ok()) ParsePluContent(content, table);
+    if (status.ok()) ParsePluContent(content, table, linesLeft);
     return status;
 }
 

@@ -58,13 +58,16 @@ void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list);
 // Puts the lines of an item file's content into the table from row 1: a line ends at LF (a
 // CR anywhere is dropped), 0x1A ends the content, at most 5000 lines are taken and each takes
 // a row. Pieces 1 to 6 of a line, trimmed of bytes 0 to 32 at both ends, go to columns 1 to 6;
-// a cell without a piece keeps its text; further pieces are ignored. Returns the lines taken.
-int ParsePluContent(BytesView content, PluTable& table);
+// a cell without a piece keeps its text; further pieces are ignored. Returns the lines taken;
+// `linesLeft`, when given, tells whether the content goes on after the last line taken.
+int ParsePluContent(BytesView content, PluTable& table, bool* linesLeft = nullptr);
 
 // Reads the whole file, then fills the table as ParsePluContent does. A missing file gives
 // NotFound, an unreadable one an error; the table is unchanged in both cases. `identity`, when
-// given, takes the identity of the file read.
-Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity = nullptr);
+// given, takes the identity of the file read; `linesLeft` whether it has more lines than the
+// table takes.
+Status ReadPluFile(PluTable& table, const std::string& path, FileIdentity* identity = nullptr,
+                   bool* linesLeft = nullptr);
 
 // The file content of the table: each row with a non-empty PLU NAME, its six cells joined by
 // TAB, then CR LF. A written cell holding TAB, CR, LF or 0x1A (which would split or end the

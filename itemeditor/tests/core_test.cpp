@@ -26,6 +26,15 @@ TEST(ItemCore, ValidateCellUnderBothSeparators) {
         {'.', kPriceColumn, "-3", R::Ok, "-3.00"},
         {'.', kPriceColumn, "1e3", R::Ok, "1000.00"},
         {'.', kPriceColumn, "0.005", R::Ok, "0.01"},
+        // The decimal text is rounded as typed, half away from zero, not its binary double.
+        {'.', kPriceColumn, "0.125", R::Ok, "0.13"},
+        {'.', kPriceColumn, "2.675", R::Ok, "2.68"},
+        {'.', kPriceColumn, "1.005", R::Ok, "1.01"},
+        {',', kPriceColumn, "-2,675", R::Ok, "-2,68"},
+        // A separator or an exponent letter without digits is no number.
+        {'.', kPriceColumn, ".", R::Invalid, "."},
+        {'.', kPriceColumn, "-.", R::Invalid, "-."},
+        {'.', kPriceColumn, "1e", R::Invalid, "1e"},
         {'.', kPriceColumn, "9999999.99", R::Ok, "9999999.99"},
         // Rewritten to 11 characters: refused at once instead of at the next check.
         {'.', kPriceColumn, "12345678", R::Invalid, "12345678"},

@@ -525,6 +525,20 @@ TEST_F(Editor, TypingAndTheCellRules) {
     EXPECT_EQ(beeps, 5);
 }
 
+// With the search bar closed no other control takes the focus: Tab leaves it on the grid, and
+// what is typed next still reaches the open cell.
+TEST_F(Editor, KeysTypedAfterTabReachTheCell) {
+    Start();
+    Bar("SearchToolbar")->setVisible(false);
+    Go(kNameColumn, 1);
+    Type("Teas");
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Backspace);
+    Type("456\r");
+    EXPECT_EQ(Cell(1, kNameColumn), "Tea456");
+    EXPECT_EQ(Current(), "2,1");
+}
+
 // The current cell is framed under any style, on a plain and on a tinted row.
 TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
     Start();
@@ -661,6 +675,36 @@ TEST_F(Editor, ClipboardBlocksAndSavedFields) {
     EXPECT_FALSE(form->Modified());
     EXPECT_EQ(form->FileName(), "DEFAULT.PLU");
     EXPECT_EQ(form->windowTitle(), "PLU Editor");
+}
+
+// A cell shows the start of a field far longer than any column; the file keeps all of it.
+TEST_F(Editor, AVeryLongFieldIsDrawnAndSavedWhole) {
+    Start();
+    const std::string content =
+        "Cola\t1\t\t\t\t\r\n" + std::string(100000, 'N') + "\t2\tPCS\t1.50\t1\t10\r\n";
+    Load(content);
+    Grid()->viewport()->grab();
+    Key(Qt::Key_S, Qt::ControlModifier);
+    const std::string saved = ReadFile("items.PLU");
+    EXPECT_TRUE(saved == content) << saved.size() << " bytes";
+}
+
+// The table takes 5000 lines: a longer file opens with them and a box saying a save keeps only
+// those; a file of 5000 lines opens without one.
+TEST_F(Editor, AFileLongerThanTheTableOpensWithAWarning) {
+    Start(peltrane::testmodule::kFile);
+    std::string content;
+    for (int i = 1; i <= kRows + 3; ++i) content += "item" + std::to_string(i) + "\r\n";
+    answers.Next({"OK"});
+    Load(content);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].text, "[11434] The file has more lines than the table takes. "
+                                     "Saving will keep only the first 5000.");
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(Cell(kRows, kNameColumn), "item5000");
+    EXPECT_FALSE(form->Modified());
+    Load(content.substr(0, content.find("item5001")));
+    EXPECT_EQ(answers.boxes.size(), 1u);
 }
 
 TEST_F(Editor, RowsAndSearch) {

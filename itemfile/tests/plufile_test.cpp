@@ -86,13 +86,15 @@ TEST(PluFile, ReadingRules) {
                               eof),
               0);
 
-    // 5200 lines: the first 5000 fill the table.
+    // 5200 lines: the first 5000 fill the table, and the read tells that more follow.
     Bytes many;
     for (int i = 1; i <= 5200; ++i) many += "item" + std::to_string(i) + "\r\n";
     WriteBytes(dir.path() / "many.plu", many);
     PluTable big;
-    ASSERT_TRUE(ReadPluFile(big, (dir.path() / "many.plu").string()).ok());
+    bool linesLeft = false;
+    ASSERT_TRUE(ReadPluFile(big, (dir.path() / "many.plu").string(), nullptr, &linesLeft).ok());
     EXPECT_EQ(big.Cell(5000, 1), "item5000");
+    EXPECT_TRUE(linesLeft);
 
     // A missing file and one that cannot be read (a folder) leave the table as it was.
     PluTable kept;
