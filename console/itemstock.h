@@ -27,7 +27,12 @@ void bbtnLoadPluClick(TMainForm& form);
 // Leaving edBarcode: the item of the barcode (trailing blanks and control characters dropped)
 // fills name, price, unit and tax letter, or the fields are emptied when there is none.
 void edBarcodeExit(TMainForm& form);
-// Enter in edBarcode, edName, edUnit and cbDepId moves on; leaving edBarcode looks it up.
+// Before a sale: the lookup, unless edBarcode holds no barcode or the one the fields were last
+// filled for. False when the sale must not go on: the barcode is unknown (the fields emptied,
+// the focus back on it) or its item needs a tax letter chosen (the focus on the letters).
+bool LookUpBeforeSale(TMainForm& form);
+// Enter in edBarcode, edName, edUnit and cbDepId moves on; Enter in or leaving edBarcode looks
+// it up.
 void HookItemLookup(TMainForm& form);
 
 // QTY of the barcode's item (trimmed as the lookup trims it) plus or minus `quantity`, the

@@ -518,6 +518,8 @@ void bbtnSaleClick(TMainForm& form) {
 }
 
 void btnSaleItemClick(TMainForm& form) {
+    // A barcode typed but never looked up (no FocusOut came) sells its item, not blank fields.
+    if (!LookUpBeforeSale(form)) return;
     form.OpenPort(PortKind::User);
     TCurrencyEdit* qtyEdit = Currency(form, "edQty");
     TCurrencyEdit* priceEdit = Currency(form, "edPrice");
