@@ -36,8 +36,13 @@ struct PluState {
     std::optional<itemfile::ItemList> lines; // absent until a load finds its file
     std::string fileName;
     bool batch = false; // the batch sale runs the lookup itself
-    // The barcode key the sale fields were last filled for; none once the barcode changes.
-    std::optional<std::string> lookedUp;
+    // The barcode key the sale fields were last filled for and whether it had an item; none
+    // once the barcode changes.
+    struct LookedUp {
+        std::string key;
+        bool found = false;
+    };
+    std::optional<LookedUp> lookedUp;
 };
 
 PluState& Plu(TMainForm& form) {
@@ -165,7 +170,7 @@ Lookup LookUpBarcode(TMainForm& form) {
     const std::string typed = EditBytes(Get<QLineEdit>(form, "edBarcode"));
     const std::string_view key = BarcodeKey(typed);
     auto found = plu->Find(key);
-    Plu(form).lookedUp = std::string(key);
+    Plu(form).lookedUp = PluState::LookedUp{std::string(key), found.has_value()};
     if (!found) {
         name->clear();
         price->SetText(QString());
@@ -210,23 +215,25 @@ void edBarcodeExit(TMainForm& form) {
     }
 }
 
-bool LookUpBeforeSale(TMainForm& form) {
+SaleLookup LookUpBeforeSale(TMainForm& form) {
     auto* barcode = Get<QLineEdit>(form, "edBarcode");
     const std::string typed = EditBytes(barcode);
     const std::string_view key = BarcodeKey(typed);
-    if (key.empty() || Plu(form).lookedUp == key) return true;
+    if (key.empty()) return SaleLookup::Item;
+    const auto& last = Plu(form).lookedUp;
+    if (last && last->key == key) return last->found ? SaleLookup::Item : SaleLookup::NoItem;
     switch (LookUpBarcode(form)) {
     case Lookup::NotFound:
         barcode->setFocus();
-        return false;
+        return SaleLookup::Stop;
     case Lookup::LetterAsked:
         Get<QWidget>(form, "cbDepId")->setFocus();
-        return false;
+        return SaleLookup::Stop;
     case Lookup::NoItemFile:
     case Lookup::Found:
         break;
     }
-    return true;
+    return SaleLookup::Item;
 }
 
 void HookItemLookup(TMainForm& form) {
@@ -239,7 +246,7 @@ void HookItemLookup(TMainForm& form) {
     QObject::connect(barcode, &QLineEdit::textChanged, keys, [&form, barcode] {
         form.Guarded([&form, barcode] {
             auto& lookedUp = Plu(form).lookedUp;
-            if (lookedUp && *lookedUp != BarcodeKey(EditBytes(barcode))) lookedUp.reset();
+            if (lookedUp && lookedUp->key != BarcodeKey(EditBytes(barcode))) lookedUp.reset();
         });
     });
 }

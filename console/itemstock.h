@@ -28,9 +28,14 @@ void bbtnLoadPluClick(TMainForm& form);
 // fills name, price, unit and tax letter, or the fields are emptied when there is none.
 void edBarcodeExit(TMainForm& form);
 // Before a sale: the lookup, unless edBarcode holds no barcode or the one the fields were last
-// filled for. False when the sale must not go on: the barcode is unknown (the fields emptied,
-// the focus back on it) or its item needs a tax letter chosen (the focus on the letters).
-bool LookUpBeforeSale(TMainForm& form);
+// filled for.
+enum class SaleLookup {
+    Item,   // sell; the stock follows as for any sale
+    NoItem, // sell what the fields hold, no stock: the barcode's lookup found no item
+    Stop,   // sell nothing: the lookup just run found no item (the fields emptied, the focus on
+            // the barcode) or its item needs a tax letter chosen (the focus on the letters)
+};
+SaleLookup LookUpBeforeSale(TMainForm& form);
 // Enter in edBarcode, edName, edUnit and cbDepId moves on; Enter in or leaving edBarcode looks
 // it up.
 void HookItemLookup(TMainForm& form);
