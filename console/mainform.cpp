@@ -264,9 +264,13 @@ void TMainForm::ShowPage(int n) {
     Notebook1->setCurrentWidget(page);
     // The stack hands the focus back to what had it last on the page, often the button used
     // there, which the next space presses again: a page starts where its first visit does,
-    // entered as Tab enters it, so what is typed replaces what an edit kept from last time.
+    // entered as Tab enters it. An edit's text is selected here too, as a window Qt holds for
+    // inactive gets no FocusIn that would do it: what is typed replaces what it kept.
     if (page == shown || !focusOnPages) return;
-    if (QWidget* first = FirstTabStop(*page)) first->setFocus(Qt::TabFocusReason);
+    QWidget* first = FirstTabStop(*page);
+    if (!first) return;
+    first->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
 }
 
 int TMainForm::CurrentPage() const {
