@@ -37,6 +37,13 @@ struct PluState {
     std::optional<itemfile::ItemList> lines; // absent until a load finds its file
     std::string fileName;
     bool batch = false; // the batch sale runs the lookup itself
+    // The barcode key the sale fields were last filled for and whether it had an item; none
+    // once the barcode changes.
+    struct LookedUp {
+        std::string key;
+        bool found = false;
+    };
+    std::optional<LookedUp> lookedUp;
 };
 
 PluState& Plu(TMainForm& form) {
@@ -58,6 +65,18 @@ void FocusLater(QWidget* control) {
     QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
 }
 
+// Sets a flag for its lifetime.
+class Raised {
+public:
+    explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Raised() { flag_ = false; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // Enter moves on in the four fields; leaving the barcode looks it up.
 class LookupKeys : public QObject {
 public:
@@ -70,14 +89,21 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
-            form_.Guarded([control] { FocusNextTabStop(*control); });
+            form_.Guarded([this, control] {
+                // Looked up before the focus moves: in a window Qt holds for inactive the move
+                // sends no FocusOut.
+                if (control == barcode_) edBarcodeExit(form_);
+                const Raised entered(entered_);
+                FocusNextTabStop(*control);
+            });
             return true;
         }
         if (event->type() == QEvent::FocusOut && control == barcode_) {
-            // Another window taking the focus is no leaving of the field.
+            // Another window taking the focus is no leaving of the field, nor is the move of the
+            // Enter that has just looked it up.
             auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-                !Plu(form_).batch)
+                !Plu(form_).batch && !entered_)
                 form_.Guarded([this] { edBarcodeExit(form_); });
         }
         return false;
@@ -86,6 +112,7 @@ protected:
 private:
     TMainForm& form_;
     QWidget* barcode_;
+    bool entered_ = false;
 };
 
 } // namespace
@@ -107,6 +134,7 @@ const std::string& PluFileName(TMainForm& form) {
 void LoadPluFile(TMainForm& form, const std::string& path) {
     PluState& plu = Plu(form);
     plu.fileName.clear();
+    plu.lookedUp.reset(); // the fields hold an item of the file before
     itemfile::ItemList loaded;
     Status status = itemfile::LoadItemFile(path, loaded);
     if (status.code == Status::Code::NotFound) return;
@@ -126,22 +154,30 @@ void bbtnLoadPluClick(TMainForm& form) {
     LoadPluFile(form, chosen.toLocal8Bit().toStdString());
 }
 
-void edBarcodeExit(TMainForm& form) {
+namespace {
+
+enum class Lookup { NoItemFile, NotFound, Found, LetterAsked };
+
+// Fills the sale fields from the item of the barcode in edBarcode and asks for a tax letter
+// the item has none of; moves no focus.
+Lookup LookUpBarcode(TMainForm& form) {
     const itemfile::ItemList* plu = PluLines(form);
-    if (!plu) return;
+    if (!plu) return Lookup::NoItemFile;
     auto* name = Get<QLineEdit>(form, "edName");
     auto* price = Get<editcontrols::TCurrencyEdit>(form, "edPrice");
     auto* unit = Get<QLineEdit>(form, "edUnit");
     auto* letters = Get<QComboBox>(form, "cbDepId");
     const std::string typed = EditBytes(Get<QLineEdit>(form, "edBarcode"));
-    auto found = plu->Find(BarcodeKey(typed));
+    const std::string_view key = BarcodeKey(typed);
+    auto found = plu->Find(key);
+    Plu(form).lookedUp = PluState::LookedUp{std::string(key), found.has_value()};
     if (!found) {
         name->clear();
         price->SetText(QString());
         unit->clear();
         letters->setCurrentIndex(-1);
         Get<editcontrols::TCurrencyEdit>(form, "edQty")->SetText(QStringLiteral("1"));
-        return;
+        return Lookup::NotFound;
     }
     const std::vector<std::string> fields = SplitStr(plu->Lines()[*found], "\t");
     auto field = [&fields](int i) {
@@ -154,21 +190,65 @@ void edBarcodeExit(TMainForm& form) {
     int letter = letters->findText(taxNo, Qt::MatchFixedString);
     if (letter >= 0 && !taxNo.isEmpty()) {
         letters->setCurrentIndex(letter);
-        FocusLater(Get<QWidget>(form, "edQty"));
-        return;
+        return Lookup::Found;
     }
     const std::string pattern = lang::GetLanguageText(kMessageTaxLetter);
     const std::string text = lang::ToCharset(taxNo);
     ShowPlainMessage(&form,
                      lang::FromCharset(lang::FormatLanguageText(pattern, {lang::FormatArg(text)})));
-    FocusLater(letters);
+    return Lookup::LetterAsked;
+}
+
+} // namespace
+
+void edBarcodeExit(TMainForm& form) {
+    switch (LookUpBarcode(form)) {
+    case Lookup::Found:
+        FocusLater(Get<QWidget>(form, "edQty"));
+        break;
+    case Lookup::LetterAsked:
+        FocusLater(Get<QWidget>(form, "cbDepId"));
+        break;
+    case Lookup::NoItemFile:
+    case Lookup::NotFound:
+        break;
+    }
+}
+
+SaleLookup LookUpBeforeSale(TMainForm& form) {
+    auto* barcode = Get<QLineEdit>(form, "edBarcode");
+    const std::string typed = EditBytes(barcode);
+    const std::string_view key = BarcodeKey(typed);
+    if (key.empty()) return SaleLookup::Item;
+    const auto& last = Plu(form).lookedUp;
+    if (last && last->key == key) return last->found ? SaleLookup::Item : SaleLookup::NoItem;
+    switch (LookUpBarcode(form)) {
+    case Lookup::NotFound:
+        barcode->setFocus();
+        return SaleLookup::Stop;
+    case Lookup::LetterAsked:
+        Get<QWidget>(form, "cbDepId")->setFocus();
+        return SaleLookup::Stop;
+    case Lookup::NoItemFile:
+    case Lookup::Found:
+        break;
+    }
+    return SaleLookup::Item;
 }
 
 void HookItemLookup(TMainForm& form) {
-    QWidget* barcode = Get<QWidget>(form, "edBarcode");
+    auto* barcode = Get<QLineEdit>(form, "edBarcode");
     auto* keys = new LookupKeys(form, barcode);
     for (const char* name : {"edBarcode", "edName", "edUnit", "cbDepId"})
         Get<QWidget>(form, name)->installEventFilter(keys);
+    // Another barcode, or the same one typed again after the sale emptied the field, is not
+    // the one the fields were filled for.
+    QObject::connect(barcode, &QLineEdit::textChanged, keys, [&form, barcode] {
+        form.Guarded([&form, barcode] {
+            auto& lookedUp = Plu(form).lookedUp;
+            if (lookedUp && lookedUp->key != BarcodeKey(EditBytes(barcode))) lookedUp.reset();
+        });
+    });
 }
 
 Status AdjustPluStock(TMainForm& form, std::string_view barcode, bool add, double quantity) {

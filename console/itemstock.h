@@ -27,7 +27,17 @@ void bbtnLoadPluClick(TMainForm& form);
 // Leaving edBarcode: the item of the barcode (trailing blanks and control characters dropped)
 // fills name, price, unit and tax letter, or the fields are emptied when there is none.
 void edBarcodeExit(TMainForm& form);
-// Enter in edBarcode, edName, edUnit and cbDepId moves on; leaving edBarcode looks it up.
+// Before a sale: the lookup, unless edBarcode holds no barcode or the one the fields were last
+// filled for.
+enum class SaleLookup {
+    Item,   // sell; the stock follows as for any sale
+    NoItem, // sell what the fields hold, no stock: the barcode's lookup found no item
+    Stop,   // sell nothing: the lookup just run found no item (the fields emptied, the focus on
+            // the barcode) or its item needs a tax letter chosen (the focus on the letters)
+};
+SaleLookup LookUpBeforeSale(TMainForm& form);
+// Enter in edBarcode, edName, edUnit and cbDepId moves on; Enter in or leaving edBarcode looks
+// it up.
 void HookItemLookup(TMainForm& form);
 
 // QTY of the barcode's item (trimmed as the lookup trims it) plus or minus `quantity`, the

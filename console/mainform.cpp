@@ -36,6 +36,15 @@ namespace {
 
 constexpr std::int32_t kBaudRate = 9600;
 
+// The first control of the page in tab order that takes the focus; null when it has none.
+QWidget* FirstTabStop(QWidget& page) {
+    for (QWidget* w = page.nextInFocusChain(); w && w != &page; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || w->focusProxy()) continue;
+        if (page.isAncestorOf(w) && w->isVisibleTo(&page) && w->isEnabled()) return w;
+    }
+    return nullptr;
+}
+
 const char* const kPageNames[kPageCount] = {
     "CommandLine",    "Command",    "SetDate",   "SetTime",  "SetVarRate",    "SetHeadMessage",
     "ReceiveAccount", "PaidOut",    "Sale",      "Pay",      "SetDep",        "MemReport",
@@ -248,7 +257,20 @@ QWidget* TMainForm::Page(int n) const {
 }
 
 void TMainForm::ShowPage(int n) {
-    Notebook1->setCurrentWidget(Page(n));
+    QWidget* page = Page(n);
+    QWidget* shown = Notebook1->currentWidget();
+    QWidget* focus = focusWidget();
+    const bool focusOnPages = focus && Notebook1->isAncestorOf(focus);
+    Notebook1->setCurrentWidget(page);
+    // The stack hands the focus back to what had it last on the page, often the button used
+    // there, which the next space presses again: a page starts where its first visit does,
+    // entered as Tab enters it. An edit's text is selected here too, as a window Qt holds for
+    // inactive gets no FocusIn that would do it: what is typed replaces what it kept.
+    if (page == shown || !focusOnPages) return;
+    QWidget* first = FirstTabStop(*page);
+    if (!first) return;
+    first->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
 }
 
 int TMainForm::CurrentPage() const {

@@ -114,6 +114,7 @@ public:
 
     // The page widget of number n (0 to 32), named as the page.
     QWidget* Page(int n) const;
+    // Shows page n; when the focus was on another page, it goes to n's first control.
     void ShowPage(int n);
     int CurrentPage() const;
     // A control by its name; throws std::logic_error when the form has none of that type.

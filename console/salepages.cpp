@@ -518,6 +518,9 @@ void bbtnSaleClick(TMainForm& form) {
 }
 
 void btnSaleItemClick(TMainForm& form) {
+    // A barcode typed but never looked up (no FocusOut came) sells its item, not blank fields.
+    const SaleLookup item = LookUpBeforeSale(form);
+    if (item == SaleLookup::Stop) return;
     form.OpenPort(PortKind::User);
     TCurrencyEdit* qtyEdit = Currency(form, "edQty");
     TCurrencyEdit* priceEdit = Currency(form, "edPrice");
@@ -550,7 +553,9 @@ void btnSaleItemClick(TMainForm& form) {
     SetNumber(form, "edTotal",
               Number(form, "edTotal") + RoundDecimals(2, (price + returnPrice) * quantity));
     std::optional<itemfile::Status> stock;
-    if (!PluFileName(form).empty()) {
+    // A barcode without an item in the file loaded counts no stock, also should another program
+    // have added it since.
+    if (!PluFileName(form).empty() && item == SaleLookup::Item) {
         stock = AdjustPluStock(form, line[kSaleBarcode], true, quantity);
         line.stockInFile = stock->ok();
     }

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
+#include <QWindow>
 #include <algorithm>
 
 namespace fprn {
@@ -28,6 +29,16 @@ const QColor Red(255, 0, 0);
 
 QString Text(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Keeps the dialog above the owner's window, which the window manager would otherwise raise
+// over it at a click while it is disabled. Not its child: disabling the owner would disable
+// the dialog too.
+void KeepAbove(QWidget& dialog, QWidget& owner) {
+    QWindow* ownerWindow = owner.window()->windowHandle();
+    if (!ownerWindow) return; // never shown: nothing to be buried under
+    dialog.winId();
+    dialog.windowHandle()->setTransientParent(ownerWindow);
 }
 
 } // namespace
@@ -210,7 +221,10 @@ int RunProgressUpdate(QWidget* owner, const std::string& port, bool full,
     int result = 0;
     try {
         form = std::make_unique<TProgressForm>();
-        if (owner) owner->setEnabled(false);
+        if (owner) {
+            KeepAbove(*form, *owner);
+            owner->setEnabled(false);
+        }
         if (prepare) prepare(*form);
         form->DownloadProgram(port, full);
     } catch (...) {

@@ -314,6 +314,29 @@ TEST_F(FormTest, TheProgressFormCountsAndGivesTheMainFormBackHoweverItGoes) {
     EXPECT_TRUE(form->TolmIBusComm1().Failed()) << "Cancel aborts the form's transport";
 }
 
+// A page shown again starts at its first control, not at the button used there last; what is
+// typed there replaces what it kept. Also while Qt holds the form for inactive (no FocusIn).
+TEST_F(FormTest, APageShownAgainGivesTheFocusToItsFirstControl) {
+    MakeForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWidget other;
+    for (const char* amount : {"100", "50", "7"}) {
+        if (amount[0] == '7') {
+            other.show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        }
+        QTest::mouseClick(form->Button("bbtnReceiveAccount"), Qt::LeftButton);
+        ASSERT_EQ(form->CurrentPage(), 6);
+        EXPECT_EQ(form->focusWidget(), Get("ReceiveAccountEdit")) << amount;
+        QTest::keyClicks(form->focusWidget(), amount);
+        QTest::mouseClick(form->Button("bbtnReceiveCash"), Qt::LeftButton);
+        ASSERT_EQ(form->CurrentPage(), 1);
+    }
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"3510000", "355000", "35700"}));
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
 // Every page is built and every row of the language table finds its control, which carries
 // the language library's text (which differs from a few built-in captions).
 TEST_F(FormTest, EveryBuiltPageHasEachControlOfItsLanguageRows) {

@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <time.h>
@@ -172,8 +174,10 @@ protected:
                 name = imagePath;
                 return true;
             });
-            QObject::connect(&f, &QWidget::windowTitleChanged,
-                             [this](const QString& t) { titles.push_back(t.toStdString()); });
+            QObject::connect(&f, &QWidget::windowTitleChanged, [this](const QString& t) {
+                titles.push_back(t.toStdString());
+                if (onTitle) onTitle(t);
+            });
         });
     }
 
@@ -184,6 +188,7 @@ protected:
     FakeBootLoader loader{pty.master()};
     TProgressForm* form = nullptr;
     std::vector<std::string> titles;
+    std::function<void(const QString&)> onTitle;
 };
 
 } // namespace
@@ -246,4 +251,23 @@ TEST_F(DialogRunTest, WaitsSleepInsteadOfSpinningAndCancelEndsThem) {
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_TRUE(loader.WaitQuiet(300, 5000));
     EXPECT_EQ(loader.Packets().size(), 1u);
+}
+
+// The window manager keeps the dialog above the owner it disables, also while an error waits
+// for OK: the dialog is transient for the owner's window at every status.
+TEST_F(DialogRunTest, TheDialogStaysAboveTheOwnerItDisables) {
+    loader.Script(tb::CmdLogon, 1, {BootAction::Nak});
+    loader.Start();
+    onTitle = [this](const QString& title) {
+        ASSERT_TRUE(form->windowHandle());
+        EXPECT_EQ(form->windowHandle()->transientParent(), owner.windowHandle())
+            << title.toStdString();
+        EXPECT_FALSE(owner.isEnabled());
+        if (title.endsWith(QLatin1String("Error!")))
+            QTimer::singleShot(0, form, [f = form] { Child<QPushButton>(*f, "OKBtn")->click(); });
+    };
+    EXPECT_EQ(Run(pty.slavePath()), 0);
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"Wait 1 second...", "Connect...", "Connect...Error!"}));
+    EXPECT_TRUE(owner.isEnabled());
 }
