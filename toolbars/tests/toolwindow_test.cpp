@@ -171,6 +171,31 @@ TEST(ToolWindow, FloatingVisibility) {
     f.Show();
     EXPECT_TRUE(b->isVisible());
 
+    // The application's state decides, whether its change comes before the active window follows
+    // it (as on X11) or after.
+    auto state = [](Qt::ApplicationState s) {
+        QApplicationStateChangeEvent e(s);
+        QCoreApplication::sendEvent(qApp, &e);
+    };
+    state(Qt::ApplicationInactive);
+    EXPECT_FALSE(b->isVisible());
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_FALSE(b->isVisible());
+    state(Qt::ApplicationActive);
+    EXPECT_TRUE(b->isVisible());
+    QApplication::setActiveWindow(&f.form);
+    EXPECT_TRUE(b->isVisible());
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_FALSE(b->isVisible());
+    state(Qt::ApplicationInactive);
+    EXPECT_FALSE(b->isVisible());
+    QApplication::setActiveWindow(&f.form);
+    EXPECT_TRUE(b->isVisible());
+    state(Qt::ApplicationActive);
+    EXPECT_TRUE(b->isVisible());
+    // The bar shown activates it on this platform: the form again.
+    f.Show();
+
     // Hidden while the application has no active window, or drawn inactive.
     QApplication::setActiveWindow(nullptr);
     Settle();
