@@ -761,6 +761,13 @@ void TCustomToolWindow::ShowingChanged() {
                 else if (form && form->windowHandle())
                     win->setTransientParent(form->windowHandle());
             }
+            // A window manager minimises the bar with its form, and the bar keeps that state
+            // while hidden; shown with it, the bar would be mapped minimised and take the form
+            // down with it again.
+            if (windowState() & Qt::WindowMinimized)
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            if (QWindow* win = windowHandle(); win && (win->windowStates() & Qt::WindowMinimized))
+                win->setWindowStates(win->windowStates() & ~Qt::WindowMinimized);
             UpdateTopmost();
         }
         fFloatingParent->SetShouldShow(v);

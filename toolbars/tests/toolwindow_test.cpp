@@ -167,9 +167,16 @@ TEST(ToolWindow, FloatingVisibility) {
     f.form.showMinimized();
     Settle();
     EXPECT_FALSE(b->isVisible());
+    // A window manager minimises the bar with its form: shown again, it is not minimised.
+    ASSERT_TRUE(b->windowHandle());
+    b->windowHandle()->setWindowStates(Qt::WindowMinimized);
+    Settle();
+    ASSERT_TRUE(b->windowState() & Qt::WindowMinimized);
     f.form.showNormal();
     f.Show();
     EXPECT_TRUE(b->isVisible());
+    EXPECT_FALSE(b->windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(b->windowHandle()->windowStates() & Qt::WindowMinimized);
 
     // The application's state decides, whether its change comes before the active window follows
     // it (as on X11) or after.
