@@ -734,6 +734,12 @@ void TCustomToolWindow::ApplyShown(bool shown) {
 
 namespace {
 
+// A control that takes typed text when clicked.
+bool TakesTyping(const QWidget* w) {
+    return w->isEnabled() && w->testAttribute(Qt::WA_InputMethodEnabled) &&
+           (w->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus;
+}
+
 QWidget* FindActivationCandidate(const QWidget* except) {
     QWidget* topmost = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -768,6 +774,15 @@ void TCustomToolWindow::ShowingChanged() {
                 setWindowState(windowState() & ~Qt::WindowMinimized);
             if (QWindow* win = windowHandle(); win && (win->windowStates() & Qt::WindowMinimized))
                 win->setWindowStates(win->windowStates() & ~Qt::WindowMinimized);
+            // A click leaves the bar inactive; presses reach its window before its controls
+            // (WindowPressed).
+            if (QWindow* win = windowHandle()) {
+                win->installEventFilter(this);
+                if (QApplication::activeWindow() != this) {
+                    fTypingField = nullptr;
+                    AcceptFocus(false);
+                }
+            }
             UpdateTopmost();
         }
         fFloatingParent->SetShouldShow(v);
@@ -781,6 +796,37 @@ void TCustomToolWindow::ShowingChanged() {
     }
     if (wasActive)
         if (QWidget* c = FindActivationCandidate(this)) c->activateWindow();
+}
+
+void TCustomToolWindow::ActivationChanged() {
+    if (QApplication::activeWindow() != this) {
+        fTypingField = nullptr;
+        AcceptFocus(false);
+        return;
+    }
+    // Typing belongs to the form, but for a text field of the bar that the user pressed.
+    if (fTypingField) return;
+    if (QWidget* to = isVisible() ? ToolWindowParentForm() : FindActivationCandidate(this))
+        to->activateWindow();
+}
+
+void TCustomToolWindow::WindowPressed(QPoint at) {
+    // The window manager leaves a clicked bar inactive: a text field pressed asks for the
+    // keyboard itself, and Qt gives it the focus.
+    for (QWidget* w = childAt(at); w && w != this; w = w->parentWidget()) {
+        if (!TakesTyping(w)) continue;
+        fTypingField = w;
+        AcceptFocus(true);
+        if (QApplication::activeWindow() != this) activateWindow();
+        return;
+    }
+}
+
+void TCustomToolWindow::AcceptFocus(bool accept) {
+    QWindow* win = windowHandle();
+    if (!win || !Floating()) return;
+    if (bool(win->flags() & Qt::WindowDoesNotAcceptFocus) != accept) return;
+    win->setFlag(Qt::WindowDoesNotAcceptFocus, !accept);
 }
 
 void TCustomToolWindow::UpdateTopmost() {
@@ -860,11 +906,21 @@ void TCustomToolWindow::changeEvent(QEvent* e) {
         case QEvent::WindowTitleChange:
             RequestFloatingNCPaint(fpCaption);
             break;
+        case QEvent::ActivationChange:
+            if (Floating()) ActivationChanged();
+            break;
         default:
             break;
         }
     });
     QWidget::changeEvent(e);
+}
+
+bool TCustomToolWindow::eventFilter(QObject* object, QEvent* e) {
+    if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
+        object == windowHandle() && Floating())
+        GuardHandler([&] { WindowPressed(static_cast<QMouseEvent*>(e)->position().toPoint()); });
+    return QWidget::eventFilter(object, e);
 }
 
 void TCustomToolWindow::closeEvent(QCloseEvent* e) {
