@@ -968,7 +968,7 @@ void TCustomToolWindow::mousePressEvent(QMouseEvent* e) {
         if (e->button() != Qt::LeftButton || ToolWindowTracking()) return;
         const QPoint global = e->globalPosition().toPoint();
         if (IsSizingHit(hit)) {
-            if (Floating()) BeginSizing(SizingHandleOf(hit), global);
+            if (Floating()) BeginSizing(SizingHandleOf(hit), at, global);
             return;
         }
         if (hit == htClose) {

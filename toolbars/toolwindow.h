@@ -239,7 +239,7 @@ private:
     // The three loops the frame starts; `at` is the press in the bar's coordinates, `global` on
     // the screen.
     void BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifiers modifiers);
-    void BeginSizing(int handle, QPoint global);
+    void BeginSizing(int handle, QPoint at, QPoint global);
     void TrackCloseButton();
     void FinishDrag(TDock* target, const QRect& outline);
     void DoubleClicked();
