@@ -27,7 +27,9 @@ QWidget* WidgetOfWindow(QWindow* window) {
     return nullptr;
 }
 
-// Whether the application had an active window when last reported.
+// Whether the application is active, as last reported. On X11 the state change comes before
+// QApplication::activeWindow() follows it, so the state the change carries is what counts; the
+// window activation that follows it then finds nothing left to report.
 bool gAppActive = false;
 
 class THookFilter : public QObject {
@@ -66,7 +68,7 @@ private:
             THookPayload p;
             p.Active = static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
                        Qt::ApplicationActive;
-            p.Window = QApplication::activeWindow();
+            p.Window = p.Active ? QApplication::activeWindow() : nullptr;
             gAppActive = p.Active;
             NotifyHookCallbacks(hcActivateAppSent, p);
             return;
@@ -156,6 +158,8 @@ void UseApplicationHookFilters() {
 }
 
 bool AppHasActiveWindow() {
+    // Without the filter nothing keeps the state: the active window is all there is.
+    if (gFilters[hkCallWndProc]) return gAppActive;
     return QApplication::activeWindow() != nullptr;
 }
 

@@ -98,7 +98,7 @@ bool TCustomToolbar::eventFilter(QObject* object, QEvent* e) {
     default:
         break;
     }
-    return false;
+    return TCustomToolWindow::eventFilter(object, e);
 }
 
 std::vector<QWidget*> TCustomToolbar::OrderedControls() {

@@ -418,11 +418,13 @@ void TCustomToolWindow::BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifi
     t.release()->Start(global);
 }
 
-void TCustomToolWindow::BeginSizing(int handle, QPoint global) {
+void TCustomToolWindow::BeginSizing(int handle, QPoint at, QPoint global) {
     auto t = std::make_unique<TToolWindowTracker>(this, TToolWindowTracker::tkSize);
     t->fHandle = handle;
     t->fMinimum = MinimumClientSize() + QSize(NonClientWidth(), NonClientHeight());
-    t->fStartRect = geometry();
+    // Where the press says the bar is: a window manager reports the place of a bar it has just
+    // mapped only later, and geometry() holds where its frame began meanwhile.
+    t->fStartRect = QRect(global - at, size());
     t->fNewRect = t->fStartRect;
     t->fStartPointer = global;
     SizingBegin(handle);

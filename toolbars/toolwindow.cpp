@@ -734,6 +734,12 @@ void TCustomToolWindow::ApplyShown(bool shown) {
 
 namespace {
 
+// A control that takes typed text when clicked.
+bool TakesTyping(const QWidget* w) {
+    return w->isEnabled() && w->testAttribute(Qt::WA_InputMethodEnabled) &&
+           (w->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus;
+}
+
 QWidget* FindActivationCandidate(const QWidget* except) {
     QWidget* topmost = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -761,6 +767,22 @@ void TCustomToolWindow::ShowingChanged() {
                 else if (form && form->windowHandle())
                     win->setTransientParent(form->windowHandle());
             }
+            // A window manager minimises the bar with its form, and the bar keeps that state
+            // while hidden; shown with it, the bar would be mapped minimised and take the form
+            // down with it again.
+            if (windowState() & Qt::WindowMinimized)
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            if (QWindow* win = windowHandle(); win && (win->windowStates() & Qt::WindowMinimized))
+                win->setWindowStates(win->windowStates() & ~Qt::WindowMinimized);
+            // A click leaves the bar inactive; presses reach its window before its controls
+            // (WindowPressed).
+            if (QWindow* win = windowHandle()) {
+                win->installEventFilter(this);
+                if (QApplication::activeWindow() != this) {
+                    fTypingField = nullptr;
+                    AcceptFocus(false);
+                }
+            }
             UpdateTopmost();
         }
         fFloatingParent->SetShouldShow(v);
@@ -774,6 +796,37 @@ void TCustomToolWindow::ShowingChanged() {
     }
     if (wasActive)
         if (QWidget* c = FindActivationCandidate(this)) c->activateWindow();
+}
+
+void TCustomToolWindow::ActivationChanged() {
+    if (QApplication::activeWindow() != this) {
+        fTypingField = nullptr;
+        AcceptFocus(false);
+        return;
+    }
+    // Typing belongs to the form, but for a text field of the bar that the user pressed.
+    if (fTypingField) return;
+    if (QWidget* to = isVisible() ? ToolWindowParentForm() : FindActivationCandidate(this))
+        to->activateWindow();
+}
+
+void TCustomToolWindow::WindowPressed(QPoint at) {
+    // The window manager leaves a clicked bar inactive: a text field pressed asks for the
+    // keyboard itself, and Qt gives it the focus.
+    for (QWidget* w = childAt(at); w && w != this; w = w->parentWidget()) {
+        if (!TakesTyping(w)) continue;
+        fTypingField = w;
+        AcceptFocus(true);
+        if (QApplication::activeWindow() != this) activateWindow();
+        return;
+    }
+}
+
+void TCustomToolWindow::AcceptFocus(bool accept) {
+    QWindow* win = windowHandle();
+    if (!win || !Floating()) return;
+    if (bool(win->flags() & Qt::WindowDoesNotAcceptFocus) != accept) return;
+    win->setFlag(Qt::WindowDoesNotAcceptFocus, !accept);
 }
 
 void TCustomToolWindow::UpdateTopmost() {
@@ -853,11 +906,21 @@ void TCustomToolWindow::changeEvent(QEvent* e) {
         case QEvent::WindowTitleChange:
             RequestFloatingNCPaint(fpCaption);
             break;
+        case QEvent::ActivationChange:
+            if (Floating()) ActivationChanged();
+            break;
         default:
             break;
         }
     });
     QWidget::changeEvent(e);
+}
+
+bool TCustomToolWindow::eventFilter(QObject* object, QEvent* e) {
+    if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
+        object == windowHandle() && Floating())
+        GuardHandler([&] { WindowPressed(static_cast<QMouseEvent*>(e)->position().toPoint()); });
+    return QWidget::eventFilter(object, e);
 }
 
 void TCustomToolWindow::closeEvent(QCloseEvent* e) {
@@ -905,7 +968,7 @@ void TCustomToolWindow::mousePressEvent(QMouseEvent* e) {
         if (e->button() != Qt::LeftButton || ToolWindowTracking()) return;
         const QPoint global = e->globalPosition().toPoint();
         if (IsSizingHit(hit)) {
-            if (Floating()) BeginSizing(SizingHandleOf(hit), global);
+            if (Floating()) BeginSizing(SizingHandleOf(hit), at, global);
             return;
         }
         if (hit == htClose) {

@@ -221,6 +221,8 @@ protected:
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    // Watches presses reaching the floating bar's window before its controls see them.
+    bool eventFilter(QObject* object, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -237,7 +239,7 @@ private:
     // The three loops the frame starts; `at` is the press in the bar's coordinates, `global` on
     // the screen.
     void BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifiers modifiers);
-    void BeginSizing(int handle, QPoint global);
+    void BeginSizing(int handle, QPoint at, QPoint global);
     void TrackCloseButton();
     void FinishDrag(TDock* target, const QRect& outline);
     void DoubleClicked();
@@ -248,6 +250,10 @@ private:
     void Reparent(QWidget* newParent);
     void ApplyShown(bool shown);
     void ShowingChanged();
+    void ActivationChanged();
+    void WindowPressed(QPoint at);
+    // Whether the window manager may give the floating bar's window the keyboard.
+    void AcceptFocus(bool accept);
     void UpdateFloatingList();
     void Moved();
     void DockGone(TDock* dock);
@@ -297,6 +303,8 @@ private:
     bool fClosePressed = false;
     std::uint8_t fPendingParts = 0;
     QPoint fTrackingPointer;
+    // The text field pressed since the floating bar was last active: it keeps the typing.
+    QPointer<QWidget> fTypingField;
 };
 
 // The hidden parent of a floating bar, a zero-size child of the bar's form.

@@ -284,6 +284,31 @@ TEST(ToolbarSizing, EdgesThroughTheListedSizes) {
     EXPECT_FALSE(ToolWindowTracking());
 }
 
+TEST(ToolbarSizing, JustFloatedByTheLeftEdge) {
+    ToolbarForm t;
+    t.bar->SetDockedTo(nullptr);
+    t.bar->SetBounds({300, 200, 114, 48});
+    Settle();
+    const QRect where = t.bar->geometry();
+    // A window manager reports where it has put a bar it has just mapped only later: Qt holds
+    // the screen's corner meanwhile, while the pointer's events come from where the bar is.
+    QWindow* win = t.bar->windowHandle();
+    win->setPosition(0, 0);
+    Settle();
+    ASSERT_EQ(t.bar->pos(), QPoint(0, 0));
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, where.topLeft() + at, Qt::LeftButton, buttons, {});
+        QCoreApplication::sendEvent(win, &e);
+    };
+    send(QEvent::MouseButtonPress, {1, 30}, Qt::LeftButton);
+    send(QEvent::MouseMove, {31, 30}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {31, 30}, Qt::NoButton);
+    Settle();
+    EXPECT_NE(t.bar->width(), where.width());
+    EXPECT_EQ(t.bar->geometry().right(), where.right());
+    EXPECT_EQ(t.bar->y(), where.y());
+}
+
 TEST(ToolbarClose, FloatingAndDocked) {
     ToolbarForm t;
     int queries = 0, closes = 0;

@@ -97,6 +97,9 @@ struct Form {
         form.show();
         form.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        // Shown again, the form is still this platform's focus window, while the widgets' active
+        // window went with the hide: activate it, as a window manager does.
+        if (QApplication::activeWindow() != &form) QApplication::setActiveWindow(&form);
         Settle();
     }
     QWidget form;

@@ -3,6 +3,7 @@
 // lifetimes.
 #include "toolbartest.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QWindow>
 
@@ -167,9 +168,42 @@ TEST(ToolWindow, FloatingVisibility) {
     f.form.showMinimized();
     Settle();
     EXPECT_FALSE(b->isVisible());
+    // A window manager minimises the bar with its form: shown again, it is not minimised.
+    ASSERT_TRUE(b->windowHandle());
+    b->windowHandle()->setWindowStates(Qt::WindowMinimized);
+    Settle();
+    ASSERT_TRUE(b->windowState() & Qt::WindowMinimized);
     f.form.showNormal();
     f.Show();
     EXPECT_TRUE(b->isVisible());
+    EXPECT_FALSE(b->windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(b->windowHandle()->windowStates() & Qt::WindowMinimized);
+
+    // The application's state decides, whether its change comes before the active window follows
+    // it (as on X11) or after.
+    auto state = [](Qt::ApplicationState s) {
+        QApplicationStateChangeEvent e(s);
+        QCoreApplication::sendEvent(qApp, &e);
+    };
+    state(Qt::ApplicationInactive);
+    EXPECT_FALSE(b->isVisible());
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_FALSE(b->isVisible());
+    state(Qt::ApplicationActive);
+    EXPECT_TRUE(b->isVisible());
+    QApplication::setActiveWindow(&f.form);
+    EXPECT_TRUE(b->isVisible());
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_FALSE(b->isVisible());
+    state(Qt::ApplicationInactive);
+    EXPECT_FALSE(b->isVisible());
+    QApplication::setActiveWindow(&f.form);
+    EXPECT_TRUE(b->isVisible());
+    state(Qt::ApplicationActive);
+    EXPECT_TRUE(b->isVisible());
+    // This platform activates a window it shows: that goes on to the form.
+    Settle();
+    EXPECT_EQ(QApplication::activeWindow(), &f.form);
 
     // Hidden while the application has no active window, or drawn inactive.
     QApplication::setActiveWindow(nullptr);
@@ -213,6 +247,41 @@ TEST(ToolWindow, FloatingVisibility) {
     Settle();
     EXPECT_FALSE(f.form.isVisible());
     EXPECT_TRUE(b->Visible());
+}
+
+TEST(ToolWindow, ActivationGoesToTheForm) {
+    Form f(true);
+    f.Show();
+    auto* b = new TTestBar({200, 22});
+    auto* edit = new QLineEdit(b);
+    b->SetParent(&f.form);
+    Settle();
+    ASSERT_TRUE(b->isVisible());
+    edit->setGeometry(b->contentsRect().adjusted(100, 0, 0, 0));
+
+    // The window manager is told not to activate a floating bar; one that activates it anyway
+    // sees the activation handed on to the form.
+    QWindow* win = b->windowHandle();
+    EXPECT_TRUE(win->flags() & Qt::WindowDoesNotAcceptFocus);
+    win->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    win->requestActivate();
+    Settle();
+    EXPECT_EQ(QApplication::activeWindow(), &f.form);
+    EXPECT_TRUE(win->flags() & Qt::WindowDoesNotAcceptFocus);
+
+    // Its text field, pressed, takes the typing and keeps the bar active.
+    QTest::mouseClick(win, Qt::LeftButton, {}, edit->geometry().center());
+    Settle();
+    EXPECT_EQ(QApplication::activeWindow(), b);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    QTest::keyClicks(QApplication::focusWidget(), "tea");
+    EXPECT_EQ(edit->text(), "tea");
+
+    // Back on the form, a later activation of the bar goes on to the form again.
+    f.form.activateWindow();
+    Settle();
+    EXPECT_EQ(QApplication::activeWindow(), &f.form);
+    EXPECT_TRUE(win->flags() & Qt::WindowDoesNotAcceptFocus);
 }
 
 namespace {
