@@ -3,6 +3,7 @@
 // fsync takes), checking row 5000's name and barcode (a unique key and a repeated one), copy
 // and paste of the whole table, Insert and Delete at row 1, and a search that finds nothing.
 // Usage: fprn_bench_editor [rounds] [picture.png]
+#include "benchargs.h"
 #include "filesave.h"
 #include "mainform.h"
 #include "tempdir.h"
@@ -69,7 +70,7 @@ std::string FullItems() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const int rounds = fprn::bench::CountArgument(argc, argv, 21, 1, "[rounds] [picture.png]");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     fprn::test::TempDir dir("editorbench", true);
