@@ -2,6 +2,7 @@
 // through the form against the printer emulator beside the bare library round trip, and
 // captures of 5000 records read, decoded and shown in their grids.
 // Usage: fprn_bench_console [rounds]
+#include "benchargs.h"
 #include "fprnapi.h"
 #include "mainform.h"
 #include "messagebox.h"
@@ -79,7 +80,11 @@ void WriteCaptures(int records) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+    const int rounds = fprn::bench::CountArgument(argc, argv, 200, 10, "[rounds]");
+    // Without a display it runs offscreen, as it does on a build machine.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     SetMessageBoxSeam([](QMessageBox& box) {

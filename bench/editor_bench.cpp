@@ -4,6 +4,7 @@
 // and paste of the whole table, Insert and Delete at row 1, a search that finds nothing, and
 // opening and painting a file of one line of 32 MB.
 // Usage: fprn_bench_editor [rounds] [picture.png]
+#include "benchargs.h"
 #include "filesave.h"
 #include "mainform.h"
 #include "tempdir.h"
@@ -70,7 +71,7 @@ std::string FullItems() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const int rounds = fprn::bench::CountArgument(argc, argv, 21, 1, "[rounds] [picture.png]");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     fprn::test::TempDir dir("editorbench", true);

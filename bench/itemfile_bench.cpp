@@ -1,6 +1,7 @@
 // Item files of 5000 items and capture files of 5000 records: reading and parsing (the
 // editor's and the console's rules), formatting, the atomic save and the locked quantity
 // write-back with the share fsync takes, the barcode lookup, and the capture decoding.
+#include "benchargs.h"
 #include "capturerecords.h"
 #include "plufile.h"
 #include "stock.h"
@@ -66,7 +67,7 @@ fprn::console::Bytes BigEndian(std::uint64_t v, int width) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 51;
+    const int rounds = fprn::bench::CountArgument(argc, argv, 51, 3, "[rounds]");
     fprn::test::TempDir dir("itemfile-bench");
     const std::string path = (dir.path() / "DEFAULT.PLU").string();
 

@@ -3,6 +3,7 @@
 // printer's round trip and the item file's QTY written back), beside the bare library round
 // trip of the same sale.
 // Usage: fprn_bench_sales [receipts]
+#include "benchargs.h"
 #include "fprnapi.h"
 #include "itemstock.h"
 #include "mainform.h"
@@ -51,7 +52,7 @@ void Report(const char* what, std::vector<double> ms) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int receipts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int receipts = fprn::bench::CountArgument(argc, argv, 3, 1, "[receipts]");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     SetMessageBoxSeam([](QMessageBox& box) {

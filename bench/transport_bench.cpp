@@ -1,6 +1,7 @@
 // Command round trips through the user driver library against the printer emulator, the same
 // exchange through a bare termios loop (the floor on this machine), and the CPU the library
 // spends waiting on a silent printer.
+#include "benchargs.h"
 #include "dynlib.h"
 #include "frame.h"
 #include "msgqueue.h"
@@ -72,7 +73,7 @@ bool RawRoundTrip(int fd, const fprn::Bytes& frame) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rounds = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const int rounds = fprn::bench::CountArgument(argc, argv, 2000, 1, "[rounds]");
     fprn::plat::DynLib lib(fprn::plat::ProgramFolder() + "libtovarin.so");
     if (!lib.IsLoaded()) {
         std::fprintf(stderr, "%s\n", lib.Error().c_str());

@@ -108,10 +108,6 @@ bool RegisterPageGroup(PageGroup group) {
     return true;
 }
 
-const std::vector<PageGroup>& PageGroups() {
-    return Registry();
-}
-
 std::set<int> BuiltPages() {
     std::set<int> pages = {0, 1}; // the form's own
     for (const PageGroup& group : Registry()) pages.insert(group.pages.begin(), group.pages.end());

@@ -74,7 +74,6 @@ struct PageGroup {
 };
 // For FPRN_CONSOLE_PAGES: adds a group at static initialisation; true.
 bool RegisterPageGroup(PageGroup group);
-const std::vector<PageGroup>& PageGroups();
 // Every page some group builds.
 std::set<int> BuiltPages();
 
@@ -162,7 +161,6 @@ public:
     private:
         TMainForm& form_;
     };
-    bool InsideCommand() const { return commandDepth_ > 0; }
 
     // The error box of a failed command: CommandErrorText of the result.
     void ShowCommandError(const TFPrnResult& result, const char* buffer, std::int32_t length);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fprn {
@@ -56,13 +57,28 @@ bool FolderNotWritable(int error) {
 }
 
 // Opens an existing log for writing, or creates it. Returns the fd, or -1 with errno set and
-// `created` telling which of the two failed.
-int OpenLog(const std::string& path, bool& creating) {
+// `creating` telling which of the two failed. Without O_NONBLOCK a FIFO in the log's place
+// would hold the open until some program read it; only a regular file is taken (its writes
+// ignore the flag), anything else fails with `notRegular` set.
+int OpenLog(const std::string& path, bool& creating, bool& notRegular) {
     creating = false;
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd >= 0 || errno != ENOENT) return fd;
-    creating = true;
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    notRegular = false;
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        creating = true;
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CREAT | O_CLOEXEC, 0644);
+    }
+    if (fd < 0) {
+        // A FIFO that nobody reads refuses the open with ENXIO.
+        notRegular = errno == ENXIO;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+    ::close(fd);
+    notRegular = true;
+    errno = ENODEV;
+    return -1;
 }
 
 } // namespace
@@ -83,20 +99,20 @@ TraceLog::TraceLog() = default;
 
 void TraceLog::Append(BytesView bytes) {
     std::string path = (folder_.empty() ? ProgramFolder() : folder_ + "/") + "FiscPrn.log";
-    bool creating = false;
-    int fd = OpenLog(path, creating);
+    bool creating = false, notRegular = false;
+    int fd = OpenLog(path, creating, notRegular);
     if (fd < 0 && FolderNotWritable(errno) && folder_.empty()) {
         // A program installed in a system folder logs where it runs instead.
         path = "FiscPrn.log";
-        fd = OpenLog(path, creating);
+        fd = OpenLog(path, creating, notRegular);
     }
     if (fd < 0) {
         int error = errno;
         throw FileError(std::string(creating ? "Cannot create file \"" : "Cannot open file \"") +
-                            path + "\". " + ErrorText(error),
+                            path + "\". " +
+                            (notRegular ? std::string("Not a regular file") : ErrorText(error)),
                         error);
     }
-    lastPath_ = path;
     // The other driver library in this process, or another program, may log at the same
     // time: take the file for the one record.
     while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
@@ -113,8 +129,13 @@ CaptureFile::~CaptureFile() {
 
 void CaptureFile::Prepare(const std::string& name) {
     Close();
-    if (::unlink(name.c_str()) != 0 && errno != ENOENT)
-        throw FileError("Fail to clear file " + name, errno);
+    // Only a file that is there and stays is "not cleared": a missing one on a read-only file
+    // system fails the unlink too (EROFS), and then the create below says why.
+    if (::unlink(name.c_str()) != 0 && errno != ENOENT) {
+        int error = errno;
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) == 0) throw FileError("Fail to clear file " + name, error);
+    }
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         int error = errno;

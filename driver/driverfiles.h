@@ -29,12 +29,9 @@ public:
     // Overrides the folder (tests); empty means the program's folder.
     void SetFolder(std::string folder) { folder_ = std::move(folder); }
     void Append(BytesView bytes);
-    // The path the last record went to (empty before the first).
-    const std::string& LastPath() const { return lastPath_; }
 
 private:
     std::string folder_;
-    std::string lastPath_;
 };
 
 // A capture file of an upload: deleted and created anew, appended to, closed.

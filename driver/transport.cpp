@@ -222,6 +222,8 @@ void Transport::RunCommand(BytesView text, TFPrnResult& result) {
         Transport& t;
         ~ClearBusy() {
             t.busy_ = false;
+            t.frameSent_ = false;
+            t.traceFailed_ = false;
             t.pendingError_.reset();
         }
     } clearBusy{*this};
@@ -250,9 +252,13 @@ void Transport::DrainStaleInput() {
 
 bool Transport::SendCommand(BytesView text) {
     const Bytes frame = BuildFrame(sequence_, text);
+    // The first record goes before the frame: a log that cannot be written stops the command
+    // while nothing has reached the printer.
+    trace_.Append(frame);
     for (int count = 0;;) {
+        if (count > 0) LogAfterSending(frame);
         form_->Comm1.SendData(frame.data(), frame.size());
-        trace_.Append(frame);
+        frameSent_ = true;
         int r = form_->WaitAnswer(replyTimeoutMs_);
         if (pendingError_) throw *pendingError_;
         if (r == 0) return true;
@@ -261,10 +267,24 @@ bool Transport::SendCommand(BytesView text) {
     }
 }
 
+void Transport::LogAfterSending(BytesView bytes) {
+    // The printer carries out what it got, so the command ends as its answer says. The log
+    // stays unwritable, and the next command's first record meets that before it sends.
+    try {
+        trace_.Append(bytes);
+    } catch (const FileError& e) {
+        if (!traceFailed_) std::fprintf(stderr, "fprn: %s\n", e.what());
+        traceFailed_ = true;
+    }
+}
+
 void Transport::Comm1ReceiveData(const char* buffer, std::size_t length) {
     BytesView chunk(buffer, length);
     try {
-        trace_.Append(chunk);
+        if (frameSent_)
+            LogAfterSending(chunk);
+        else
+            trace_.Append(chunk);
         if (answerState_ != 0 || pendingError_) return;
         bool upload = upload_ != Upload::None;
         bool complete = assembler_.Feed(chunk, upload, [this](BytesView payload) {

@@ -70,6 +70,9 @@ private:
     void RunCommand(BytesView text, TFPrnResult& result);
     bool SendCommand(BytesView text);
     void DrainStaleInput();
+    // Appends to the trace log once the command's frame is out: a failure is reported, not
+    // thrown.
+    void LogAfterSending(BytesView bytes);
 
     // Handlers of the form's components.
     void Comm1ReceiveData(const char* buffer, std::size_t length);
@@ -92,6 +95,9 @@ private:
     TraceLog trace_;
     // A file failure inside a receive handler, carried out of the wait to the command.
     std::optional<FileError> pendingError_;
+    // The running command's frame went out at least once; its trace log failed since.
+    bool frameSent_ = false;
+    bool traceFailed_ = false;
     int replyTimeoutMs_ = 5000;
 };
 

@@ -352,12 +352,6 @@ std::string FakeBootLoader::Received() const {
     return received_;
 }
 
-bool FakeBootLoader::WaitForPackets(std::size_t count, int timeoutMs) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return packets_.size() >= count; });
-}
-
 bool FakeBootLoader::WaitQuiet(int quietMs, int timeoutMs) const {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(mutex_);

@@ -76,8 +76,6 @@ public:
     // Every byte received, in order.
     std::string Received() const;
 
-    // Waits until `count` packets have been received or `timeout` passes.
-    bool WaitForPackets(std::size_t count, int timeoutMs) const;
     // Waits until no byte has arrived for `quietMs` (bounded by `timeoutMs`); true when quiet.
     bool WaitQuiet(int quietMs, int timeoutMs) const;
 

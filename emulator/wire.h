@@ -40,8 +40,6 @@ public:
     static constexpr std::size_t kMaxStretch = 4096;
 
     std::vector<Stretch> Feed(BytesView bytes);
-    // Bytes of the stretch still open (no closing 0xC0 yet).
-    std::size_t Pending() const { return current_.raw.size(); }
 
 private:
     Stretch current_;

@@ -189,7 +189,6 @@ private:
     bool Inside(const QWidget* w) const;
     void FocusChanged(QWidget* old, QWidget* now);
     void SelectBlock(const QModelIndex& a, const QModelIndex& b);
-    void HandleKey(QKeyEvent* e, bool fromEditor);
 
     PluGridModel* model_;
     PluSelectionModel* selection_;

@@ -261,8 +261,8 @@ Status ReadWholeFile(const std::string& path, Bytes& content, FileIdentity* iden
 
 namespace {
 
-// The folder does not let us create a file, but the file itself may be written: it is written
-// over, and its old bytes go back when a step fails.
+// The folder does not let us create or replace a file, but the file itself may be written: it
+// is written over, and its old bytes go back when a step fails.
 Status SaveInPlace(const std::string& path, const std::string& target, BytesView bytes) {
     Fd fd(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) return Status::Error(FileMessage("Cannot write", path, errno));
@@ -346,6 +346,10 @@ Status SaveAtomically(const std::string& path, BytesView bytes) {
     if (Ops().rename(temp.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
+        // A sticky folder lets only the file's owner replace it, while others may still write
+        // it: then it is written in place.
+        if (existed && (error == EACCES || error == EPERM) && ::access(target.c_str(), W_OK) == 0)
+            return SaveInPlace(path, target, bytes);
         return Status::Error(FileMessage("Cannot replace", path, error));
     }
     // The new file is in place; flushing the folder makes the rename itself durable. A folder

@@ -66,7 +66,8 @@ Status ReadWholeFile(const std::string& path, Bytes& content, FileIdentity* iden
 // Replaces the file (a symbolic link's final target, the link stays) with `bytes`: a new file
 // beside it with the old file's mode, written, flushed and renamed over it, then the folder
 // flushed. On any failure the old file is untouched and the new one removed.
-// Where the folder does not let us create that file (EACCES, EPERM) but the file itself may be
+// Where the folder does not let us create that file or rename it over the old one (EACCES,
+// EPERM: a sticky folder lets only the owner replace a file) but the file itself may be
 // written, it is written in place: from its start, cut to the new length, flushed; on a
 // failure its old bytes are written back. A content that would pass the process's file-size
 // limit is refused before anything is written.

@@ -18,7 +18,10 @@ bin=$root/$dir/bin
 
 work=$(mktemp -d)
 emu=
-trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }; rm -rf "$work"' EXIT
+# Kept when the user may still be working there (the editor they started has its items open).
+keep=0
+trap '[ -n "$emu" ] && { kill "$emu" 2>/dev/null || true; wait "$emu" 2>/dev/null || true; }
+      [ "$keep" == 1 ] || rm -rf "$work"' EXIT
 # Its items as "DEFAULT.PLU" beside the console, the item file it sells from; its boot loader on
 # COM3, for the firmware update.
 "$bin/fprn-emulator" --link "$work/COM2" --items "$work/DEFAULT.PLU" \
@@ -42,6 +45,7 @@ if [ "$shots" == 0 ] && display_answers; then
     echo "== calvetta on $DISPLAY (close its window to end)"
     echo "   The item editor on the same items, from another terminal meanwhile:"
     echo "   cd $work && $bin/sorvane"
+    keep=1
     "$bin/calvetta" || status=$?
 else
     out=$root/build/demo
@@ -60,4 +64,5 @@ fi
 echo
 echo "== what the printer received"
 cat "$work/emulator.log"
+[ "$keep" == 1 ] && echo "== the folder $work stays for the item editor; remove it when done"
 exit $status

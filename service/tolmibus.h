@@ -114,7 +114,6 @@ public:
         int packets = 0;
     };
     const Stats& GetStats() const { return stats_; }
-    void ResetStats() { stats_ = {}; }
 
     // Pauses for `ms` while serving messages; false when a failure or abort comes meanwhile.
     bool Delay(int ms);

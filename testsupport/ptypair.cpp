@@ -79,13 +79,4 @@ std::string PtyPair::read(std::size_t count, std::chrono::milliseconds timeout) 
     return out;
 }
 
-std::string PtyPair::readUntilQuiet(std::chrono::milliseconds quiet) {
-    std::string out;
-    for (;;) {
-        std::string more = read(65536, quiet);
-        if (more.empty()) return out;
-        out += more;
-    }
-}
-
 } // namespace fprn::test

@@ -22,8 +22,6 @@ public:
     bool write(const std::string& bytes);
     // Reads what arrives at the master until `count` bytes are in or `timeout` passes.
     std::string read(std::size_t count, std::chrono::milliseconds timeout);
-    // Reads until nothing more arrives for `quiet`.
-    std::string readUntilQuiet(std::chrono::milliseconds quiet);
     // Drops the held slave descriptor (to let the master see a hang-up once the code under
     // test closes its side too).
     void releaseSlave();

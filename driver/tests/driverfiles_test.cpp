@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -98,6 +100,21 @@ TEST_F(DriverFiles, CaptureFileThatCannotBeClearedKeepsItsContent) {
     EXPECT_THROW(f.Prepare(name.string()), fprn::FileError);
     fs::permissions(dir_, fs::perms::owner_all);
     EXPECT_EQ(ReadFile(name), "keep");
+}
+
+TEST_F(DriverFiles, MissingCaptureFileWhoseUnlinkFailsGetsTheCreationsMessage) {
+    // On a read-only file system the unlink of a missing file fails (EROFS); a path through a
+    // plain file fails it too (ENOTDIR), for any user. Nothing is there to be "not cleared".
+    std::ofstream(dir_ / "plain") << "x";
+    const std::string name = (dir_ / "plain" / "_Plu.mem").string();
+    fprn::CaptureFile f;
+    try {
+        f.Prepare(name);
+        FAIL() << "no error";
+    } catch (const fprn::FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file \"" + name + "\". " + std::strerror(ENOTDIR));
+    }
 }
 
 TEST_F(DriverFiles, CaptureWriteFailureIsReported) {

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -150,7 +152,7 @@ TEST_F(TransportTest, TraceLogRecordsEveryFrameAndChunkExactly) {
     EXPECT_EQ(bytes, fprn::TraceRecord(reply).substr(2));
 }
 
-TEST_F(TransportTest, UnwritableTraceLogEndsTheCommandWithItsMessage) {
+TEST_F(TransportTest, UnwritableTraceLogEndsTheCommandWithItsMessageBeforeItIsSent) {
     t_.SetTraceFolder((dir_ / "no-such-folder").string());
     Exec("40");
     EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
@@ -158,8 +160,27 @@ TEST_F(TransportTest, UnwritableTraceLogEndsTheCommandWithItsMessage) {
     EXPECT_EQ(Reply().rfind("Cannot create file \"", 0), 0u) << Reply();
     EXPECT_EQ(t_.IsCommandExecuting(), 1);
     t_.SetTraceFolder(dir_.string());
-    Exec("40");
+    Exec("41");
     EXPECT_EQ(r_.Code, 0);
+    // The printer got the second command only.
+    ASSERT_EQ(printer_.Received().size(), 1u);
+    EXPECT_EQ(printer_.Received()[0].text, "41");
+}
+
+TEST_F(TransportTest, FifoAsTheTraceLogEndsTheCommandAtOnce) {
+    // Read by somebody or not, it is refused; nobody reading must not hold the open.
+    const std::string log = (dir_ / "FiscPrn.log").string();
+    ASSERT_EQ(mkfifo(log.c_str(), 0644), 0);
+    int reader = open(log.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    Exec("40");
+    close(reader);
+    EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
+    ASSERT_EQ(Reply(), "Cannot open file \"" + log + "\". Not a regular file");
+    Exec("40");
+    EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
+    EXPECT_EQ(Reply(), "Cannot open file \"" + log + "\". Not a regular file");
+    EXPECT_EQ(t_.IsCommandExecuting(), 1);
 }
 
 TEST_F(TransportTest, CaptureFileThatCannotBeClearedSendsNothing) {
@@ -171,7 +192,7 @@ TEST_F(TransportTest, CaptureFileThatCannotBeClearedSendsNothing) {
     EXPECT_EQ(t_.IsCommandExecuting(), 1);
 }
 
-TEST_F(TransportTest, LogFailureWhileReceivingEndsTheCommand) {
+TEST_F(TransportTest, LogFailureAfterTheFrameWentOutLeavesThePrintersAnswer) {
     // The send is logged; then the log's folder goes away before the reply comes in.
     fs::create_directories(dir_ / "logs");
     t_.SetTraceFolder((dir_ / "logs").string());
@@ -184,10 +205,18 @@ TEST_F(TransportTest, LogFailureWhileReceivingEndsTheCommand) {
     });
     host.SetEnabled(true);
     Exec("40");
+    EXPECT_EQ(r_.Code, 0);
+    EXPECT_EQ(Reply(), "O0LATE");
+    EXPECT_EQ(t_.IsCommandExecuting(), 1);
+    // The next command meets the log's failure before it sends anything.
+    Exec("41");
     EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
     EXPECT_NE(Reply().find("FiscPrn.log"), std::string::npos) << Reply();
-    EXPECT_EQ(t_.IsCommandExecuting(), 1);
-    EXPECT_EQ(printer_.Received().size(), 1u);
+    fs::rename(dir_ / "moved", dir_ / "logs");
+    Exec("47");
+    EXPECT_EQ(r_.Code, 0);
+    ASSERT_EQ(printer_.Received().size(), 2u);
+    EXPECT_EQ(printer_.Received()[1].text, "47");
 }
 
 TEST_F(TransportTest, ReceiveBufferIsBoundedAndResynchronises) {

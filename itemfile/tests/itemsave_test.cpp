@@ -245,7 +245,7 @@ TEST_F(StockFile, FailedSavesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(FilesIn(dir_.path()), 2u);
 }
 
-TEST_F(StockFile, AFolderThatRefusesANewFileGetsTheSaveInPlaceAndTheOldBytesBackOnFailure) {
+TEST_F(StockFile, AFolderThatRefusesANewFileOrItsRenameGetsTheSaveInPlaceAndOldBytesOnFailure) {
     const Bytes old = "Milk\t111\tl\t2.50\tB\t10\r\nBread\t222\tpc\t1.00\tA\t3\r\n";
     WriteBytes(path_, old);
     struct stat before {};
@@ -281,6 +281,19 @@ TEST_F(StockFile, AFolderThatRefusesANewFileGetsTheSaveInPlaceAndTheOldBytesBack
               std::string::npos)
         << failed.message;
     EXPECT_EQ(test::ReadFile(path_), changed);
+    EXPECT_EQ(FilesIn(dir_.path()), 1u);
+
+    // A sticky shared folder: the temporary file is made, but its rename over another user's
+    // file is refused; the file is written in place and the temporary one goes.
+    SaveOps sticky{real.create, real.write, real.fsync,
+                   [](const char*, const char*) { return errno = EPERM, -1; }};
+    SetSaveOps(&sticky);
+    Status inPlace = AdjustStock(path_, "111", StockSign::Add, 1, nullptr, c_);
+    SetSaveOps(nullptr);
+    EXPECT_TRUE(inPlace.ok()) << inPlace.message;
+    EXPECT_EQ(test::ReadFile(path_), "Milk\t111\tl\t2.50\tB\t11\r\nBread\t222\tpc\t1.00\tA\t0\r\n");
+    ASSERT_EQ(stat(path_.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(FilesIn(dir_.path()), 1u);
 }
 
