@@ -757,6 +757,7 @@ QWidget* FindActivationCandidate(const QWidget* except) {
 
 void TCustomToolWindow::ShowingChanged() {
     const bool v = ShouldBeVisible();
+    if (!v) fMapping = false;
     if (Floating()) {
         if (v) {
             create();
@@ -775,8 +776,9 @@ void TCustomToolWindow::ShowingChanged() {
             if (QWindow* win = windowHandle(); win && (win->windowStates() & Qt::WindowMinimized))
                 win->setWindowStates(win->windowStates() & ~Qt::WindowMinimized);
             // A click leaves the bar inactive; presses reach its window before its controls
-            // (WindowPressed).
+            // (WindowPressed). The first exposure ends the mapping (WindowExposed).
             if (QWindow* win = windowHandle()) {
+                fMapping = !win->isExposed();
                 win->installEventFilter(this);
                 if (QApplication::activeWindow() != this) {
                     fTypingField = nullptr;
@@ -878,7 +880,7 @@ void TCustomToolWindow::moveEvent(QMoveEvent*) {
             RequestDockedNCPaint();
             update();
         }
-        if (Floating() && fUpdatingBounds == 0 && !IsLoading(this)) {
+        if (Floating() && fUpdatingBounds == 0 && !fMapping && !IsLoading(this)) {
             fFloatingPos = pos();
             fFloatingPosKnown = true;
         }
@@ -916,7 +918,21 @@ void TCustomToolWindow::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
 }
 
+void TCustomToolWindow::WindowExposed() {
+    // While a window manager maps a bar, Qt may take the frame it reparents the bar into for the
+    // bar's place (the screen's corner) and learn no better: the bar is placed again where it
+    // was put, so Qt's idea of it, and what moves, sizes and docks it from there, is right.
+    if (!fMapping || !windowHandle()->isExposed()) return;
+    fMapping = false;
+    if (!Floating() || pos() == fFloatingPos) return;
+    ++fUpdatingBounds;
+    setGeometry(QRect(fFloatingPos, size()));
+    --fUpdatingBounds;
+}
+
 bool TCustomToolWindow::eventFilter(QObject* object, QEvent* e) {
+    if (e->type() == QEvent::Expose && object == windowHandle())
+        GuardHandler([&] { WindowExposed(); });
     if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
         object == windowHandle() && Floating())
         GuardHandler([&] { WindowPressed(static_cast<QMouseEvent*>(e)->position().toPoint()); });

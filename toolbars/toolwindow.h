@@ -252,6 +252,7 @@ private:
     void ShowingChanged();
     void ActivationChanged();
     void WindowPressed(QPoint at);
+    void WindowExposed();
     // Whether the window manager may give the floating bar's window the keyboard.
     void AcceptFocus(bool accept);
     void UpdateFloatingList();
@@ -305,6 +306,9 @@ private:
     QPoint fTrackingPointer;
     // The text field pressed since the floating bar was last active: it keeps the typing.
     QPointer<QWidget> fTypingField;
+    // From a floating bar's showing until its window is first exposed: the window manager is
+    // mapping it, and the places Qt reports meanwhile are not where the bar is.
+    bool fMapping = false;
 };
 
 // The hidden parent of a floating bar, a zero-size child of the bar's form.
