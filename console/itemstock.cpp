@@ -6,9 +6,12 @@
 #include "filedialog.h"
 #include "language.h"
 #include "languagetext.h"
+#include "localeinfo.h"
 #include "mainform.h"
 #include "messagebox.h"
+#include "numbertext.h"
 #include "pageedits.h"
+#include "plufile.h"
 #include "salepages.h"
 #include "stock.h"
 
@@ -37,11 +40,12 @@ struct PluState {
     std::optional<itemfile::ItemList> lines; // absent until a load finds its file
     std::string fileName;
     bool batch = false; // the batch sale runs the lookup itself
-    // The barcode key the sale fields were last filled for and whether it had an item; none
-    // once the barcode changes.
+    // The barcode key the sale fields were last filled for, whether it had an item and whether
+    // that item was refused (its PRICE no number); none once the barcode changes.
     struct LookedUp {
         std::string key;
         bool found = false;
+        bool refused = false;
     };
     std::optional<LookedUp> lookedUp;
 };
@@ -156,7 +160,20 @@ void bbtnLoadPluClick(TMainForm& form) {
 
 namespace {
 
-enum class Lookup { NoItemFile, NotFound, Found, LetterAsked };
+enum class Lookup { NoItemFile, NotFound, Found, LetterAsked, PriceRefused };
+
+// An item's PRICE in the price field's form: its point or comma made the locale's separator,
+// so that the field reads the number the file holds. Empty for an empty PRICE; nothing for one
+// that is no number.
+std::optional<QString> FieldPrice(const std::string& price) {
+    if (itemfile::TrimBlanks(price).empty()) return QString();
+    const editcontrols::LocaleInfo& locale = editcontrols::LocaleSettings::Current();
+    const std::optional<std::string> text =
+        itemfile::PriceWithSeparator(price, locale.decimalSeparator);
+    double value = 0;
+    if (!text || !editcontrols::ParseNumberGrammar(*text, value, locale)) return std::nullopt;
+    return QString::fromStdString(*text);
+}
 
 // Fills the sale fields from the item of the barcode in edBarcode and asks for a tax letter
 // the item has none of; moves no focus.
@@ -170,21 +187,40 @@ Lookup LookUpBarcode(TMainForm& form) {
     const std::string typed = EditBytes(Get<QLineEdit>(form, "edBarcode"));
     const std::string_view key = BarcodeKey(typed);
     auto found = plu->Find(key);
-    Plu(form).lookedUp = PluState::LookedUp{std::string(key), found.has_value()};
-    if (!found) {
+    auto& lookedUp = Plu(form).lookedUp;
+    const bool refusedBefore = lookedUp && lookedUp->key == key && lookedUp->refused;
+    lookedUp = PluState::LookedUp{std::string(key), found.has_value()};
+    auto emptyFields = [&] {
         name->clear();
         price->SetText(QString());
         unit->clear();
         letters->setCurrentIndex(-1);
         Get<editcontrols::TCurrencyEdit>(form, "edQty")->SetText(QStringLiteral("1"));
+    };
+    if (!found) {
+        emptyFields();
         return Lookup::NotFound;
     }
     const std::vector<std::string> fields = SplitStr(plu->Lines()[*found], "\t");
-    auto field = [&fields](int i) {
-        return lang::FromCharset(static_cast<std::size_t>(i) < fields.size() ? fields[i] : "");
+    auto bytes = [&fields](int i) {
+        return static_cast<std::size_t>(i) < fields.size() ? fields[i] : std::string();
     };
+    auto field = [&bytes](int i) { return lang::FromCharset(bytes(i)); };
+    const std::optional<QString> itemPrice = FieldPrice(bytes(itemfile::kPrice));
+    if (!itemPrice) {
+        // Sold at no price but its own: until the file is mended, the item is not sold. Told
+        // once, not again each time the field is left.
+        lookedUp->refused = true;
+        emptyFields();
+        if (!refusedBefore)
+            ShowErrorBox(&form,
+                         QStringLiteral("Item \"%1\": its PRICE \"%2\" is not a number; it "
+                                        "is not sold.")
+                             .arg(lang::FromCharset(std::string(key)), field(itemfile::kPrice)));
+        return Lookup::PriceRefused;
+    }
     name->setText(field(itemfile::kName));
-    price->SetText(field(itemfile::kPrice));
+    price->SetText(*itemPrice);
     unit->setText(field(itemfile::kUnit));
     const QString taxNo = field(itemfile::kTaxNo);
     int letter = letters->findText(taxNo, Qt::MatchFixedString);
@@ -211,6 +247,7 @@ void edBarcodeExit(TMainForm& form) {
         break;
     case Lookup::NoItemFile:
     case Lookup::NotFound:
+    case Lookup::PriceRefused:
         break;
     }
 }
@@ -221,9 +258,14 @@ SaleLookup LookUpBeforeSale(TMainForm& form) {
     const std::string_view key = BarcodeKey(typed);
     if (key.empty()) return SaleLookup::Item;
     const auto& last = Plu(form).lookedUp;
+    if (last && last->key == key && last->refused) {
+        barcode->setFocus();
+        return SaleLookup::Stop;
+    }
     if (last && last->key == key) return last->found ? SaleLookup::Item : SaleLookup::NoItem;
     switch (LookUpBarcode(form)) {
     case Lookup::NotFound:
+    case Lookup::PriceRefused:
         barcode->setFocus();
         return SaleLookup::Stop;
     case Lookup::LetterAsked:

@@ -25,7 +25,8 @@ void LoadPluFile(TMainForm& form, const std::string& path);
 void bbtnLoadPluClick(TMainForm& form);
 
 // Leaving edBarcode: the item of the barcode (trailing blanks and control characters dropped)
-// fills name, price, unit and tax letter, or the fields are emptied when there is none.
+// fills name, price (its point or comma as the locale's separator), unit and tax letter, or the
+// fields are emptied when there is none, or with a box when its PRICE is no number.
 void edBarcodeExit(TMainForm& form);
 // Before a sale: the lookup, unless edBarcode holds no barcode or the one the fields were last
 // filled for.
@@ -33,7 +34,8 @@ enum class SaleLookup {
     Item,   // sell; the stock follows as for any sale
     NoItem, // sell what the fields hold, no stock: the barcode's lookup found no item
     Stop,   // sell nothing: the lookup just run found no item (the fields emptied, the focus on
-            // the barcode) or its item needs a tax letter chosen (the focus on the letters)
+            // the barcode), its item needs a tax letter chosen (the focus on the letters), or
+            // its item was refused for a PRICE that is no number (the focus on the barcode)
 };
 SaleLookup LookUpBeforeSale(TMainForm& form);
 // Enter in edBarcode, edName, edUnit and cbDepId moves on; Enter in or leaving edBarcode looks

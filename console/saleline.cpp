@@ -4,6 +4,7 @@
 #include "floatformat.h"
 #include "localeinfo.h"
 #include "numbertext.h"
+#include "plufile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -60,6 +61,14 @@ std::string FloatToStr(double value) {
     return editcontrols::GeneralNumberText(value, Locale());
 }
 
+double SaleFieldNumber(std::string_view field) {
+    const editcontrols::LocaleInfo plain = editcontrols::CLocaleInfo();
+    const std::optional<std::string> text =
+        itemfile::PriceWithSeparator(field, plain.decimalSeparator);
+    double value = 0;
+    return text && editcontrols::ParseNumberGrammar(*text, value, plain) ? value : 0;
+}
+
 double RoundDecimals(int n, double x) {
     if (!std::isfinite(x)) return x;
     n = n < 0 ? 0 : n > 17 ? 17 : n;
@@ -88,7 +97,7 @@ double TaxAmount(const std::vector<SaleLine>& lines, const std::array<std::int32
         if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'I') continue;
         const double rate = rates[static_cast<std::size_t>(letter[0] - 'A')];
         if (rate == kRateNotSet || rate < 0) continue;
-        double amount = StrToFloatDefault(line[kSaleTotal], 0);
+        double amount = SaleFieldNumber(line[kSaleTotal]);
         tax += RoundDecimals(2, rate * amount / (rate + 100));
     }
     return tax;

@@ -44,6 +44,9 @@ double StrToFloatDefault(std::string_view text, double fallback);
 double StrToFloat(std::string_view text);
 // The shortest general text of a number (15 significant digits, the locale's separator).
 std::string FloatToStr(double value);
+// A number of a sale-list line's field, 0 when it is none. The fields never group digits, so a
+// point or a comma can only be the decimal separator: read as an item file's PRICE is.
+double SaleFieldNumber(std::string_view field);
 
 // x rounded to n decimals through its decimal digits: 18 significant digits, halves away from
 // zero at the n-th decimal. NaN and infinities come back as they are.

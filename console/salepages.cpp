@@ -131,9 +131,9 @@ void CancelItem(TMainForm& form) {
     QListWidgetItem* item = list->currentItem();
     if (!item || !item->isSelected()) return;
     const SaleLine line = LineOf(item);
-    const double quantity = StrToFloatDefault(line[kSaleQty], 0);
-    const double price = StrToFloatDefault(line[kSalePrice], 0);
-    const double returnPrice = StrToFloatDefault(line[kSaleReturnPrice], 0);
+    const double quantity = SaleFieldNumber(line[kSaleQty]);
+    const double price = SaleFieldNumber(line[kSalePrice]);
+    const double returnPrice = SaleFieldNumber(line[kSaleReturnPrice]);
     const std::string department = LetterDepartmentCode(line[kSaleLetter]);
     bool sized = false;
     if (!form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
@@ -151,7 +151,7 @@ void CancelItem(TMainForm& form) {
     // Nothing stays selected: a second click must not cancel the neighbouring line.
     list->setCurrentItem(nullptr);
     list->clearSelection();
-    SetNumber(form, "edTotal", Number(form, "edTotal") - StrToFloatDefault(line[kSaleTotal], 0));
+    SetNumber(form, "edTotal", Number(form, "edTotal") - SaleFieldNumber(line[kSaleTotal]));
     // A sale that did not reach the file has nothing in it to undo.
     if (!PluFileName(form).empty() && line.stockInFile)
         ReportStock(form, AdjustPluStock(form, line[kSaleBarcode], false, quantity));
@@ -179,7 +179,7 @@ void Discount(TMainForm& form) {
     const double rate = RoundDecimals(2, StrToFloatDefault(typed, 0));
     double total = Number(form, "edTotal");
     auto change = [&](SaleLine& line) {
-        double t = StrToFloatDefault(line[kSaleTotal], 0);
+        double t = SaleFieldNumber(line[kSaleTotal]);
         double a = rateMode ? RoundDecimals(2, t * rate / 100) : rate;
         if (discount) a = -a;
         t += a;
@@ -370,7 +370,7 @@ void BuildFooterPage(TMainForm& form) {
         for (const SaleLine& line : SaleLines(form))
             if (line.stockInFile)
                 results.push_back(AdjustPluStock(form, line[kSaleBarcode], false,
-                                                 StrToFloatDefault(line[kSaleQty], 0)));
+                                                 SaleFieldNumber(line[kSaleQty])));
         ReportStockFailures(form, results);
     });
     form.OnClick(NewButton(page, "bbtnExecCloseRecp", QRect(180, 60, 150, 30)), [&form] {

@@ -316,11 +316,14 @@ CellCheck PluSheet::ValidateCell(int column, int row, char decimalSeparator) {
     if (text.empty()) return {};
     switch (column) {
     case kPriceColumn: {
+        // A file saved under another locale holds the other separator: read it as this one's.
+        const std::optional<Bytes> price =
+            itemfile::PriceWithSeparator(text, BytesView(&decimalSeparator, 1));
         double value = 0;
-        if (!ParsePrice(text, decimalSeparator, value) || value > kPriceLimit)
+        if (!price || !ParsePrice(*price, decimalSeparator, value) || value > kPriceLimit)
             return {CellCheck::Result::Invalid, {}};
         // A rewritten price longer than the column would fail at the next check.
-        Bytes written = FormatPrice(text, decimalSeparator);
+        Bytes written = FormatPrice(*price, decimalSeparator);
         if (static_cast<int>(written.size()) > kColumnDigits[kPriceColumn])
             return {CellCheck::Result::Invalid, {}};
         SetCell(row, column, std::move(written));

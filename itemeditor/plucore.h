@@ -109,7 +109,8 @@ public:
     // row last, whose cell contains `text` (exact case).
     std::optional<int> Find(int mode, BytesView text, int currentRow) const;
 
-    // Applies the column's rule to the cell and rewrites numbers. A duplicate name or barcode
+    // Applies the column's rule to the cell and rewrites numbers. A price's point or comma is
+    // its decimal separator, rewritten as `decimalSeparator`. A duplicate name or barcode
     // leaves the rewritten text in the cell.
     CellCheck ValidateCell(int column, int row, char decimalSeparator);
 

@@ -44,6 +44,16 @@ void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list) 
     list.emplace_back(text.substr(start));
 }
 
+std::optional<Bytes> PriceWithSeparator(BytesView price, std::string_view decimalSeparator) {
+    const std::size_t at = price.find_first_of(".,");
+    if (at == BytesView::npos) return Bytes(price);
+    if (price.find_first_of(".,", at + 1) != BytesView::npos) return std::nullopt;
+    Bytes text(price.substr(0, at));
+    text += decimalSeparator;
+    text += price.substr(at + 1);
+    return text;
+}
+
 int ParsePluContent(BytesView content, PluTable& table, bool* linesLeft) {
     content = content.substr(0, content.find('\x1A'));
     int row = 0;

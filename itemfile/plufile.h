@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace fprn::itemfile {
@@ -54,6 +55,11 @@ private:
 // Appends the pieces of `text` between occurrences of `delimiter`: n delimiters give n + 1
 // pieces, an empty text one empty piece, an empty delimiter the whole text.
 void SplitString(BytesView text, BytesView delimiter, std::vector<Bytes>& list);
+
+// A PRICE is written by "%f", which never groups digits, so a point or a comma in it can only
+// be its decimal separator, whatever the locale of the program that wrote it: the text with
+// that one separator made `decimalSeparator`. Nothing when it holds more than one of them.
+std::optional<Bytes> PriceWithSeparator(BytesView price, std::string_view decimalSeparator);
 
 // Puts the lines of an item file's content into the table from row 1: a line ends at LF (a
 // CR anywhere is dropped), 0x1A ends the content, at most 5000 lines are taken and each takes

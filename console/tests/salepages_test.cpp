@@ -656,6 +656,44 @@ TEST_F(SalesTest, CancelsLeaveTheFileAloneWhereTheSaleDidNotReachIt) {
     EXPECT_TRUE(boxes.Take().empty());
 }
 
+// An item file's PRICE holds a point or a comma, whichever locale wrote it: either is its
+// decimal separator. The field, the sale list and the printer hold that one number, the cancel
+// too; a PRICE that is no number refuses the item.
+TEST_F(SalesTest, AFilePriceIsOneNumberUnderEitherSeparator) {
+    editcontrols::LocaleInfo comma = editcontrols::CLocaleInfo();
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    const struct {
+        editcontrols::LocaleInfo locale;
+        const char *file, *field;
+    } cases[] = {{comma, "2.50", "2,50"}, {editcontrols::CLocaleInfo(), "2,50", "2.50"}};
+    for (const auto& c : cases) {
+        editcontrols::ScopedLocale scoped(c.locale);
+        std::ofstream(items, std::ios::binary)
+            << "BREAD\t5900000000011\tpcs\t" << c.file << "\tC\t0\r\n"
+            << "ODD\t7\tpcs\t1,234.50\tC\t0\r\n";
+        Load();
+        Click("bbtnSale");
+        NewTexts();
+        LeaveBarcode("5900000000011");
+        EXPECT_EQ(Currency("edPrice")->Text(), c.field);
+        Click("btnSaleItem");
+        EXPECT_EQ(SaleLinesShown().at(0)[kSalePrice], c.field);
+        Select(0);
+        Click("btnCancelItem");
+        EXPECT_EQ(NewTexts(), (StrList{texts::SaleItem(1, "pcs", 2.5, "03", "BREAD", 0, 0),
+                                       texts::CancelItem(1, "pcs", 2.5, "03", "BREAD", 0, 0)}))
+            << c.file;
+        EXPECT_EQ(Total(), "0");
+        LeaveBarcode("7");
+        Click("btnSaleItem");
+        EXPECT_EQ(boxes.Take(), std::vector<QString>{"Item \"7\": its PRICE \"1,234.50\" is not "
+                                                     "a number; it is not sold."});
+        EXPECT_TRUE(NewTexts().empty());
+        EndReceipt("bbtnExecCancelRecp");
+    }
+}
+
 TEST_F(SalesTest, PackagesAndSystemNumber) {
     Click("bbtnReceiveAccount");
     Edit("ReceiveAccountEdit")->setText("10");

@@ -22,7 +22,8 @@ TEST(ItemCore, ValidateCellUnderBothSeparators) {
     } cases[] = {
         {'.', kPriceColumn, "12.5", R::Ok, "12.50"},
         {',', kPriceColumn, "12,5", R::Ok, "12,50"},
-        {',', kPriceColumn, "12.5", R::Invalid, "12.5"},
+        {',', kPriceColumn, "12.5", R::Ok, "12,50"},
+        {'.', kPriceColumn, "1,234.5", R::Invalid, "1,234.5"},
         {'.', kPriceColumn, "-3", R::Ok, "-3.00"},
         {'.', kPriceColumn, "1e3", R::Ok, "1000.00"},
         {'.', kPriceColumn, "0.005", R::Ok, "0.01"},

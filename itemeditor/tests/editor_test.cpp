@@ -570,6 +570,23 @@ TEST_F(Editor, TypingAndTheCellRules) {
     EXPECT_EQ(beeps, 5);
 }
 
+// A file saved under a point locale, opened under a comma one: its price is read and written
+// back with the comma.
+TEST_F(Editor, APriceWithThePointIsSavedWithTheLocalesComma) {
+    editcontrols::LocaleInfo comma = editcontrols::CLocaleInfo();
+    comma.decimalSeparator = ",";
+    comma.thousandSeparator = ".";
+    editcontrols::ScopedLocale scoped(comma);
+    Start();
+    Load("TEA\t12\tpcs\t3.50\tA\t4\r\n");
+    Go(kPriceColumn, 1);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Current(), "5,1");
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile("items.PLU"), "TEA\t12\tpcs\t3,50\tA\t4\r\n");
+    EXPECT_EQ(beeps, 0);
+}
+
 // With the search bar closed no other control takes the focus: Tab leaves it on the grid, and
 // what is typed next still reaches the open cell.
 TEST_F(Editor, KeysTypedAfterTabReachTheCell) {
