@@ -1,7 +1,8 @@
 #pragma once
 // Command texts of the printer's commands: arguments in, text bytes out. Nothing here talks
 // to the printer. Text arguments end at their first NUL byte. Money and quantities that
-// cannot be sent (NaN, infinite, too large for their field) throw ArgumentError.
+// cannot be sent (NaN, infinite, too large for their field, negative in a fixed-width field)
+// throw ArgumentError.
 #include "bytes.h"
 #include "textformat.h"
 

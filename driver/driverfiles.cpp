@@ -1,13 +1,18 @@
 #include "driverfiles.h"
 
 #include "filelimit.h"
+#include "msgqueue.h"
+#include "timer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fprn {
@@ -34,39 +39,85 @@ const std::string& ProgramFolder() {
 }
 
 // Writes at the end. An append that would pass the file-size limit is not made: the host may
-// keep the default disposition of SIGXFSZ, which would end it.
-bool AppendAll(int fd, BytesView bytes) {
-    const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end < 0) return false;
-    if (!plat::FitsFileSizeLimit(static_cast<std::uint64_t>(end) + bytes.size())) {
-        errno = EFBIG;
-        return false;
+// keep the default disposition of SIGXFSZ, which would end it. A device has no end and no
+// size. With `whole`, a file that took only part of the bytes (a full disk) is cut back to
+// its size before them.
+bool AppendAll(int fd, BytesView bytes, bool regular, bool whole) {
+    off_t end = 0;
+    if (regular) {
+        end = ::lseek(fd, 0, SEEK_END);
+        if (end < 0) return false;
+        if (!plat::FitsFileSizeLimit(static_cast<std::uint64_t>(end) + bytes.size())) {
+            errno = EFBIG;
+            return false;
+        }
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            if (regular && whole && done > 0)
+                while (::ftruncate(fd, end) != 0 && errno == EINTR) {
+                }
+            errno = error;
+            return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// Takes the log's lock: 0, ECANCELED when `stop` ended the wait, EWOULDBLOCK when another
+// program held the lock for the whole time-out, else the errno of the failure. A blocking
+// flock could not be given up, so the wait tries again after growing pauses.
+int LockLog(int fd, TraceLog::Wait wait, std::chrono::milliseconds timeout,
+            const std::function<bool()>& stop) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + timeout;
+    auto pause = std::chrono::milliseconds(2);
+    bool ticked = false;
+    std::optional<plat::Timer> timer;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return errno;
+        const auto now = Clock::now();
+        if (wait == TraceLog::Wait::None || now >= deadline) return EWOULDBLOCK;
+        const auto step = std::min<Clock::duration>(pause, deadline - now);
+        pause = std::min(pause * 2, std::chrono::milliseconds(100));
+        if (wait == TraceLog::Wait::Sleep) {
+            std::this_thread::sleep_for(step);
+            continue;
+        }
+        if (!timer) timer.emplace([&ticked] { ticked = true; });
+        ticked = false;
+        timer->SetInterval(static_cast<unsigned>(
+            std::max<long long>(1, std::chrono::ceil<std::chrono::milliseconds>(step).count())));
+        timer->SetEnabled(true);
+        plat::PumpUntil([&] { return ticked || (stop && stop()); });
+        timer->SetEnabled(false);
+        if (stop && stop()) return ECANCELED;
+    }
 }
 
 bool FolderNotWritable(int error) {
     return error == EACCES || error == EROFS || error == EPERM;
 }
 
-// Opens an existing log for writing, or creates it. Returns the fd, or -1 with errno set and
+// Opens an existing log for writing, or creates it (the umask decides who may write it, so
+// users sharing a folder can share the log). Returns the fd, or -1 with errno set and
 // `creating` telling which of the two failed. Without O_NONBLOCK a FIFO in the log's place
-// would hold the open until some program read it; only a regular file is taken (its writes
-// ignore the flag), anything else fails with `notRegular` set.
-int OpenLog(const std::string& path, bool& creating, bool& notRegular) {
+// would hold the open until some program read it; only a regular file or a character device
+// is taken (`regular` tells which), anything else fails with `notRegular` set.
+int OpenLog(const std::string& path, bool& creating, bool& notRegular, bool& regular) {
     creating = false;
     notRegular = false;
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
         creating = true;
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CREAT | O_CLOEXEC, 0644);
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CREAT | O_CLOEXEC, 0666);
     }
     if (fd < 0) {
         // A FIFO that nobody reads refuses the open with ENXIO.
@@ -74,7 +125,10 @@ int OpenLog(const std::string& path, bool& creating, bool& notRegular) {
         return -1;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+    if (::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
+        regular = S_ISREG(st.st_mode);
+        return fd;
+    }
     ::close(fd);
     notRegular = true;
     errno = ENODEV;
@@ -97,14 +151,14 @@ Bytes TraceRecord(BytesView bytes) {
 
 TraceLog::TraceLog() = default;
 
-void TraceLog::Append(BytesView bytes) {
+bool TraceLog::Append(BytesView bytes, Wait wait, const std::function<bool()>& stop) {
     std::string path = (folder_.empty() ? ProgramFolder() : folder_ + "/") + "FiscPrn.log";
-    bool creating = false, notRegular = false;
-    int fd = OpenLog(path, creating, notRegular);
+    bool creating = false, notRegular = false, regular = false;
+    int fd = OpenLog(path, creating, notRegular, regular);
     if (fd < 0 && FolderNotWritable(errno) && folder_.empty()) {
         // A program installed in a system folder logs where it runs instead.
         path = "FiscPrn.log";
-        fd = OpenLog(path, creating, notRegular);
+        fd = OpenLog(path, creating, notRegular, regular);
     }
     if (fd < 0) {
         int error = errno;
@@ -114,13 +168,40 @@ void TraceLog::Append(BytesView bytes) {
                         error);
     }
     // The other driver library in this process, or another program, may log at the same
-    // time: take the file for the one record.
-    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    // time: take the file for the one record. A record written while another one waits for
+    // the lock (from a message served meanwhile) does not wait in turn.
+    if (regular) {
+        if (waiting_ || (wait == Wait::Sleep && lockedOut_)) wait = Wait::None;
+        struct Waiting {
+            bool& flag;
+            bool set;
+            ~Waiting() {
+                if (set) flag = false;
+            }
+        } waiting{waiting_, wait == Wait::Pump};
+        waiting_ = waiting_ || waiting.set;
+        int error = 0;
+        try {
+            error = LockLog(fd, wait, lockTimeout_, stop);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        if (error != 0) {
+            ::close(fd);
+            if (error == ECANCELED) return false;
+            if (error != EWOULDBLOCK)
+                throw FileError("Cannot lock file \"" + path + "\". " + ErrorText(error), error);
+            lockedOut_ = true;
+            throw FileError("File \"" + path + "\" is locked by another program", error);
+        }
+        lockedOut_ = false;
     }
-    bool ok = AppendAll(fd, TraceRecord(bytes));
+    bool ok = AppendAll(fd, TraceRecord(bytes), regular, true);
     int error = errno;
     ::close(fd);
     if (!ok) throw FileError("Stream write error", error);
+    return true;
 }
 
 CaptureFile::~CaptureFile() {
@@ -136,7 +217,8 @@ void CaptureFile::Prepare(const std::string& name) {
         struct stat st {};
         if (::lstat(name.c_str(), &st) == 0) throw FileError("Fail to clear file " + name, error);
     }
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Made anew: a link planted in the folder since the removal is not followed.
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0) {
         int error = errno;
         throw FileError("Cannot create file \"" + name + "\". " + ErrorText(error), error);
@@ -145,7 +227,7 @@ void CaptureFile::Prepare(const std::string& name) {
 
 void CaptureFile::Append(BytesView bytes) {
     if (fd_ < 0) return;
-    if (!AppendAll(fd_, bytes)) throw FileError("Stream write error", errno);
+    if (!AppendAll(fd_, bytes, true, false)) throw FileError("Stream write error", errno);
 }
 
 void CaptureFile::Close() {

@@ -91,6 +91,12 @@ std::int64_t ScaleRound(double value, int factor, std::string_view what) {
 
 std::int64_t ScaleRoundField(double value, int factor, int digits, std::string_view what) {
     std::int64_t scaled = ScaleRound(value, factor, what);
+    // The printer reads these fields at fixed places: a minus sign in front of the digits
+    // would move every field behind it.
+    if (scaled < 0)
+        throw ArgumentError(std::string(what) + " out of range: " + DoubleText(value) +
+                            " is negative and its " + std::to_string(digits) +
+                            "-digit field has no room for a sign");
     if (Digits(Magnitude(scaled)).size() > static_cast<std::size_t>(digits))
         throw ArgumentError(std::string(what) + " out of range: " + DoubleText(value) +
                             " needs more than " + std::to_string(digits) + " digits");

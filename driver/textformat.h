@@ -33,8 +33,8 @@ Bytes LeftMin(BytesView text, std::size_t width);
 // value * factor in extended precision, rounded to the nearest integer, halves to even.
 // Throws ArgumentError (naming `what`) for NaN, infinities and results outside int64.
 std::int64_t ScaleRound(double value, int factor, std::string_view what);
-// As ScaleRound, and refuses a result whose magnitude needs more than `digits` digits, so a
-// fixed-width field never grows.
+// As ScaleRound, and refuses a negative result or one that needs more than `digits` digits,
+// so a fixed-width field never grows.
 std::int64_t ScaleRoundField(double value, int factor, int digits, std::string_view what);
 
 } // namespace fmt

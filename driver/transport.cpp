@@ -218,6 +218,8 @@ void Transport::RunCommand(BytesView text, TFPrnResult& result) {
         return;
     }
     busy_ = true;
+    // An abort belongs to the command it was meant for.
+    abort_ = false;
     struct ClearBusy {
         Transport& t;
         ~ClearBusy() {
@@ -252,11 +254,18 @@ void Transport::DrainStaleInput() {
 
 bool Transport::SendCommand(BytesView text) {
     const Bytes frame = BuildFrame(sequence_, text);
-    // The first record goes before the frame: a log that cannot be written stops the command
-    // while nothing has reached the printer.
-    trace_.Append(frame);
+    // The first record goes before the frame: a log that cannot be written, or that another
+    // program keeps locked, stops the command while nothing has reached the printer. The host
+    // is served meanwhile and may abort.
+    const auto stop = [this] { return abort_ || pendingError_.has_value(); };
+    const bool logged = trace_.Append(frame, TraceLog::Wait::Pump, stop);
+    if (pendingError_) throw *pendingError_;
+    if (!logged) return false;
     for (int count = 0;;) {
-        if (count > 0) LogAfterSending(frame);
+        if (count > 0) {
+            LogAfterSending(frame, true);
+            if (abort_) return false;
+        }
         form_->Comm1.SendData(frame.data(), frame.size());
         frameSent_ = true;
         int r = form_->WaitAnswer(replyTimeoutMs_);
@@ -267,11 +276,14 @@ bool Transport::SendCommand(BytesView text) {
     }
 }
 
-void Transport::LogAfterSending(BytesView bytes) {
+void Transport::LogAfterSending(BytesView bytes, bool pump) {
     // The printer carries out what it got, so the command ends as its answer says. The log
-    // stays unwritable, and the next command's first record meets that before it sends.
+    // stays unwritable, and the next command's first record meets that before it sends. A log
+    // that failed once in this command is not waited for again.
+    using Wait = TraceLog::Wait;
+    const Wait wait = traceFailed_ ? Wait::None : pump ? Wait::Pump : Wait::Sleep;
     try {
-        trace_.Append(bytes);
+        trace_.Append(bytes, wait, [this] { return abort_; });
     } catch (const FileError& e) {
         if (!traceFailed_) std::fprintf(stderr, "fprn: %s\n", e.what());
         traceFailed_ = true;
@@ -281,10 +293,12 @@ void Transport::LogAfterSending(BytesView bytes) {
 void Transport::Comm1ReceiveData(const char* buffer, std::size_t length) {
     BytesView chunk(buffer, length);
     try {
+        // A handler does not serve messages while it waits: its chunk must be logged and taken
+        // before the next one.
         if (frameSent_)
-            LogAfterSending(chunk);
+            LogAfterSending(chunk, false);
         else
-            trace_.Append(chunk);
+            trace_.Append(chunk, TraceLog::Wait::Sleep);
         if (answerState_ != 0 || pendingError_) return;
         bool upload = upload_ != Upload::None;
         bool complete = assembler_.Feed(chunk, upload, [this](BytesView payload) {

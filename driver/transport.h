@@ -61,6 +61,7 @@ public:
     // Test seams, not reachable through the exported functions.
     void SetReplyTimeout(int milliseconds) { replyTimeoutMs_ = milliseconds; }
     void SetTraceFolder(std::string folder) { trace_.SetFolder(std::move(folder)); }
+    void SetTraceLockTimeout(std::chrono::milliseconds timeout) { trace_.SetLockTimeout(timeout); }
 
 private:
     friend class TDLLForm;
@@ -71,8 +72,8 @@ private:
     bool SendCommand(BytesView text);
     void DrainStaleInput();
     // Appends to the trace log once the command's frame is out: a failure is reported, not
-    // thrown.
-    void LogAfterSending(BytesView bytes);
+    // thrown. `pump`: called from the command itself, not from a message handler.
+    void LogAfterSending(BytesView bytes, bool pump);
 
     // Handlers of the form's components.
     void Comm1ReceiveData(const char* buffer, std::size_t length);

@@ -386,13 +386,39 @@ Bytes Device::Run(BytesView text) {
         s.returnReceipt = false;
         s.subtotal = s.paid = s.paidNonCash = 0;
         s.lines.clear();
+        s.counted.clear();
         s.paymentStarted = false;
     };
     auto closeReceipt = [&] {
         s.receiptOpen = s.returnReceipt = false;
         s.subtotal = s.paid = s.paidNonCash = 0;
         s.lines.clear();
+        s.counted.clear();
         s.paymentStarted = false;
+    };
+    auto findPlu = [&](const Bytes& name) {
+        return std::find_if(s.plus.begin(), s.plus.end(),
+                            [&](const PluRecord& p) { return p.name == name; });
+    };
+    auto findPackage = [&](const Bytes& name) {
+        return std::find_if(s.packages.begin(), s.packages.end(),
+                            [&](const PackageRecord& p) { return p.name == name; });
+    };
+    // Latest first, so that each change meets the record as it left it.
+    auto takeBackCounted = [&] {
+        using Record = CountedChange::Record;
+        auto less = [](std::int64_t& v, std::int64_t by) { v = std::max<std::int64_t>(0, v - by); };
+        for (auto c = s.counted.rbegin(); c != s.counted.rend(); ++c) {
+            if (c->record == Record::Item) {
+                if (auto plu = findPlu(c->name); plu != s.plus.end()) less(plu->sold, c->quantity);
+                continue;
+            }
+            auto package = findPackage(c->name);
+            if (package == s.packages.end()) continue;
+            bool sold = c->record == Record::PackageSold;
+            less(sold ? package->soldQty : package->returnedQty, c->quantity);
+            less(sold ? package->soldAmount : package->returnedAmount, c->amount);
+        }
     };
     // Sales, payments and the sale's close have no place in a return receipt.
     auto saleReceipt = [&] {
@@ -532,8 +558,7 @@ Bytes Device::Run(BytesView text) {
             if (flag == '1') amount += LineAmount(quantity, packagePrice);
             if (s.paymentStarted && s.receiptOpen) Refuse(kSequence);
             saleReceipt();
-            auto plu = std::find_if(s.plus.begin(), s.plus.end(),
-                                    [&](const PluRecord& p) { return p.name == name; });
+            auto plu = findPlu(name);
             if (code == 30) {
                 openReceipt();
                 addToSubtotal(amount);
@@ -546,7 +571,10 @@ Bytes Device::Run(BytesView text) {
                     auto rate = s.vatRates[dep.taxLetter - 'A'];
                     int taxRate = dep.taxLetter == s.exemptLetter ? 10000 : rate ? *rate * 100 : -1;
                     s.plus.push_back(PluRecord{name, "", price, taxRate, quantity});
+                } else {
+                    return ok;
                 }
+                s.counted.push_back({CountedChange::Record::Item, name, quantity});
             } else {
                 needReceipt();
                 if (amount > s.subtotal) Refuse(kAboveSale);
@@ -554,8 +582,11 @@ Bytes Device::Run(BytesView text) {
                 // The last line of that amount goes.
                 auto line = std::find(s.lines.rbegin(), s.lines.rend(), amount);
                 if (line != s.lines.rend()) s.lines.erase(std::next(line).base());
-                if (plu != s.plus.end())
+                if (plu != s.plus.end()) {
+                    auto before = plu->sold;
                     plu->sold = std::max<std::int64_t>(0, plu->sold - quantity);
+                    s.counted.push_back({CountedChange::Record::Item, name, plu->sold - before});
+                }
             }
             return ok;
         }
@@ -614,6 +645,7 @@ Bytes Device::Run(BytesView text) {
             return ok;
         case 37: // cancel receipt
             needReceipt();
+            takeBackCounted();
             closeReceipt();
             return ok;
         case 63: { // invoice info "8", mode, slot (6), total (12), tax (12)
@@ -630,7 +662,7 @@ Bytes Device::Run(BytesView text) {
                 saleReceipt();
                 if (s.paymentStarted) Refuse(kSequence);
                 if (held.held) Refuse(kPostponedFull);
-                held = {true, total, tax, s.subtotal, s.lines, s.receiptNumber};
+                held = {true, total, tax, s.subtotal, s.lines, s.receiptNumber, s.counted};
                 closeReceipt();
             } else {
                 notInReceipt();
@@ -640,6 +672,7 @@ Bytes Device::Run(BytesView text) {
                 s.receiptNumber = held.receiptNumber;
                 s.subtotal = held.subtotal;
                 s.lines = held.lines;
+                s.counted = held.counted;
                 held = {};
             }
             return ok;
@@ -673,8 +706,7 @@ Bytes Device::Run(BytesView text) {
             auto price = Number(Field(text, 15, 10), kPackagePriceCharacters);
             Bytes name = Cut(TrimRight(Rest(text, 25)), 32);
             auto amount = LineAmount(quantity, price);
-            auto package = std::find_if(s.packages.begin(), s.packages.end(),
-                                        [&](const PackageRecord& p) { return p.name == name; });
+            auto package = findPackage(name);
             if (package == s.packages.end()) {
                 if (s.packages.size() >= kMaxPackages) Refuse(kPackages);
             }
@@ -704,8 +736,12 @@ Bytes Device::Run(BytesView text) {
             auto& qty = code == 84 ? package->soldQty : package->returnedQty;
             auto& sum = code == 84 ? package->soldAmount : package->returnedAmount;
             // The upload fields are 4 and 6 bytes wide.
+            auto qtyBefore = qty, sumBefore = sum;
             qty = std::min<std::int64_t>(qty + quantity, 0xFFFFFFFE);
             sum = std::min<std::int64_t>(sum + amount, 0xFFFFFFFFFFFE);
+            s.counted.push_back({code == 84 ? CountedChange::Record::PackageSold
+                                            : CountedChange::Record::PackageReturned,
+                                 name, qty - qtyBefore, sum - sumBefore});
             return ok;
         }
 

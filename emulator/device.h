@@ -42,7 +42,8 @@
 // Rules: a sale or package sale opens a receipt; close pays in cash whatever other payments
 // left open, and so does the package payment 85; a package return (96) outside a receipt opens
 // a return receipt, which takes only more returns and ends with 97, paid out of the drawer;
-// discount base 0 changes the last sold line, base 1 the subtotal; invoice info 63 mode 0
+// discount base 0 changes the last sold line, base 1 the subtotal; a receipt cancel takes back
+// what its lines added to the item and package records; invoice info 63 mode 0
 // puts the open receipt (no payment yet) aside into one of three slots, closing it without
 // takings, and mode 1 takes it up again when no receipt is open and the amounts (whole
 // currency units) are those it was put aside with; sales stop once a payment started; settings,
@@ -108,6 +109,15 @@ struct HardwareChecks {
     Bytes version = "0210";    // four characters
 };
 
+// A change that a line of the open receipt made to an item or package record, as made (after
+// the records' limits), so that a receipt cancel can take it back.
+struct CountedChange {
+    enum class Record { Item, PackageSold, PackageReturned } record = Record::Item;
+    Bytes name;
+    std::int64_t quantity = 0; // thousandths; an item cancel's is negative
+    std::int64_t amount = 0;   // hundredths, packages only
+};
+
 struct PrinterState {
     // The printer's checks: no command changes them, an SRAM erase neither.
     HardwareChecks hardware;
@@ -139,9 +149,10 @@ struct PrinterState {
     bool receiptOpen = false;
     bool returnReceipt = false; // the open receipt takes package returns only
     int receiptNumber = 0;
-    std::int64_t subtotal = 0;       // hundredths
-    std::vector<std::int64_t> lines; // the open receipt's sold lines, hundredths
-    std::int64_t paid = 0;           // hundredths, all payment types
+    std::int64_t subtotal = 0;          // hundredths
+    std::vector<std::int64_t> lines;    // the open receipt's sold lines, hundredths
+    std::vector<CountedChange> counted; // what the open receipt's lines counted, in order
+    std::int64_t paid = 0;              // hundredths, all payment types
     std::int64_t paidNonCash = 0;
     bool paymentStarted = false;
     std::int64_t drawer = 0; // cash in drawer, hundredths
@@ -155,6 +166,7 @@ struct PrinterState {
         std::int64_t subtotal = 0;       // hundredths
         std::vector<std::int64_t> lines;
         int receiptNumber = 0;
+        std::vector<CountedChange> counted;
     };
     std::array<Postponed, 3> postponed;
 };

@@ -22,7 +22,9 @@
  *       upload capture file), e.g. "Stream write error" or "Fail to clear file _Plu.mem";
  *       the command was not completed
  *   -8  FPRN_ARGUMENT_ERROR: an amount or quantity cannot be sent (not a number, infinite,
- *       or too large for its field); nothing was sent
+ *       too large for its field, or negative where its field has a fixed width: quantities
+ *       and prices of sales, cancels and packages, invoice amounts, the printed report's
+ *       figures); nothing was sent
  *   For -7 and -8 the message text is copied into the return buffer (cut to the length, with
  *   a terminating zero when there is room) and the length is set to the message's length
  *   without the zero; ErrorNumber holds the system error number for -7, else 0.

@@ -8,9 +8,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sched.h>
 #include <sstream>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -60,6 +63,37 @@ TEST_F(DriverFiles, TraceLogFailureNamesTheFile) {
         EXPECT_EQ(m.rfind("Cannot create file \"", 0), 0u) << m;
         EXPECT_NE(m.find("FiscPrn.log\". "), std::string::npos) << m;
     }
+}
+
+TEST_F(DriverFiles, RecordThatFillsTheDiskIsCutBackWhole) {
+    // A disk of two pages in a mount namespace of its own: one holds the log, the other a
+    // filler, so the record's first bytes fit and the rest does not.
+    const fs::path disk = dir_ / "disk";
+    fs::create_directories(disk);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("fprn", disk.c_str(), "tmpfs", 0, "size=8k") != 0)
+            _exit(77);
+        std::ofstream(disk / "FiscPrn.log") << std::string(4000, 'x');
+        std::ofstream(disk / "filler") << std::string(4096, 'f');
+        fprn::TraceLog log;
+        log.SetFolder(disk.string());
+        try {
+            log.Append(std::string(100, 'r'));
+            _exit(1);
+        } catch (const fprn::FileError& e) {
+            if (e.error() != ENOSPC) _exit(2);
+        }
+        _exit(fs::file_size(disk / "FiscPrn.log") == 4000 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no tmpfs in a mount namespace here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error, 2: another error, 3: half a record left";
 }
 
 TEST_F(DriverFiles, CaptureFileIsRecreatedEmptyAndAppended) {

@@ -70,8 +70,8 @@ TEST(TextFormat, UnsendableValuesAreRefused) {
     }
     EXPECT_EQ(ScaleRoundField(99999999.99, 100, 10, "price"), 9999999999LL);
     EXPECT_THROW(ScaleRoundField(100000000.0, 100, 10, "price"), fprn::ArgumentError);
-    EXPECT_EQ(ScaleRoundField(-99999999.99, 100, 10, "price"), -9999999999LL);
-    EXPECT_THROW(ScaleRoundField(-100000000.0, 100, 10, "price"), fprn::ArgumentError);
+    EXPECT_THROW(ScaleRoundField(-0.01, 100, 10, "price"), fprn::ArgumentError);
+    EXPECT_EQ(ScaleRoundField(-0.004, 100, 10, "price"), 0);
     // Rounding up into an extra digit counts.
     EXPECT_THROW(ScaleRoundField(999999.9996, 1000, 9, "quantity"), fprn::ArgumentError);
 }

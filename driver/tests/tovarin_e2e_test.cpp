@@ -315,6 +315,32 @@ TEST_F(TovarinE2E, UnsendableArgumentsAreRefusedWithAMessage) {
     EXPECT_EQ(printer_.Received().size(), 0u);
 }
 
+TEST_F(TovarinE2E, NegativeValuesInFixedWidthFieldsAreRefused) {
+    Open();
+    auto refused = [&](const char* what) {
+        EXPECT_EQ(r_.Code, FPRN_ARGUMENT_ERROR) << what;
+        EXPECT_EQ(r_.ErrorNumber, 0) << what;
+    };
+    int32_t len = sizeof buf_;
+    lib_.cmSaleItem(&r_, -1, "kg", 1.0, "01", "APPLE", 0, 0.0, buf_, &len);
+    refused("sale quantity");
+    EXPECT_NE(std::string(buf_, static_cast<std::size_t>(len)).find("quantity"), std::string::npos);
+    lib_.cmSaleItem(&r_, 1, "kg", -1.0, "01", "APPLE", 0, 0.0, buf_, &(len = sizeof buf_));
+    refused("sale price");
+    lib_.cmCancelItem(&r_, 1, "kg", 1.0, "01", "APPLE", 1, -0.5, buf_, &(len = sizeof buf_));
+    refused("cancel package price");
+    lib_.cmSalePackage(&r_, -2, "pc", 0.5, "BOTTLE", buf_, &(len = sizeof buf_));
+    refused("package sale");
+    lib_.cmReturnPackage(&r_, 1, "pc", -0.5, "BOTTLE", buf_, &(len = sizeof buf_));
+    refused("package return");
+    lib_.cmInvoiceInfo(&r_, 0, 1, -6, 1, buf_, &(len = sizeof buf_));
+    refused("invoice amount");
+    lib_.cmPrnRpt(&r_, "1", "ANNA", "120000010126", "180000010126", -1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, buf_, &(len = sizeof buf_));
+    refused("report cash");
+    EXPECT_EQ(printer_.Received().size(), 0u);
+}
+
 TEST_F(TovarinE2E, NullPointersFromTheHostDoNotCrash) {
     Open();
     int32_t len = 100;

@@ -17,7 +17,8 @@ namespace fprn::test {
 #define FPRN_TOVARIN_FUNCTIONS(X)                                                               \
     X(OpenFPrn) X(CloseFPrn) X(AbortFPrn) X(isCommandExecuting) X(ExecCommand)                  \
     X(GetReturnBufLength) X(cmHardwareStatus) X(cmSoftwareStatus) X(cmPrinterStatus)           \
-    X(cmSaleItem) X(cmPayment) X(cmUploadPlu) X(cmUploadPkg) X(cmXReport)
+    X(cmSaleItem) X(cmPayment) X(cmUploadPlu) X(cmUploadPkg) X(cmXReport) X(cmCancelItem)     \
+    X(cmSalePackage) X(cmReturnPackage) X(cmInvoiceInfo) X(cmPrnRpt)
 // clang-format on
 
 struct TovarinLib {

@@ -7,11 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -181,6 +184,73 @@ TEST_F(TransportTest, FifoAsTheTraceLogEndsTheCommandAtOnce) {
     EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
     EXPECT_EQ(Reply(), "Cannot open file \"" + log + "\". Not a regular file");
     EXPECT_EQ(t_.IsCommandExecuting(), 1);
+}
+
+TEST_F(TransportTest, TraceLogLockedByAnotherProgramEndsTheCommandBeforeItIsSent) {
+    const std::string log = (dir_ / "FiscPrn.log").string();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        int fd = open(log.c_str(), O_WRONLY | O_CREAT, 0644);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+        (void)!write(ready[1], "L", 1);
+        sleep(30);
+        _exit(0);
+    }
+    close(ready[1]);
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(ready[0]);
+
+    // The host keeps being served while the command waits for the log.
+    t_.SetTraceLockTimeout(1000ms);
+    int ticks = 0;
+    fprn::plat::Timer host([&] { ++ticks; });
+    host.SetInterval(50);
+    host.SetEnabled(true);
+    auto start = std::chrono::steady_clock::now();
+    Exec("40");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r_.Code, FPRN_DRIVER_ERROR);
+    EXPECT_EQ(Reply(), "File \"" + log + "\" is locked by another program");
+    EXPECT_GE(took, 1000ms);
+    EXPECT_LT(took, 20s); // far below the holder's 30 s
+    EXPECT_GT(ticks, 3);
+    // An abort reaches the wait too.
+    host.SetOnTimer([&] { t_.AbortFPrn(); });
+    Exec("40");
+    EXPECT_EQ(r_.Code, -3);
+    host.SetEnabled(false);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(printer_.RawReceived(), "");
+    Exec("40");
+    EXPECT_EQ(r_.Code, 0);
+}
+
+TEST_F(TransportTest, TraceLogLinkedToDevNullLetsTheCommandRun) {
+    fs::create_symlink("/dev/null", dir_ / "FiscPrn.log");
+    printer_.PushReaction(Reaction::WithPayload("E015"));
+    Exec("40");
+    EXPECT_EQ(r_.Code, -4);
+    EXPECT_EQ(r_.ErrorNumber, 15);
+    ASSERT_EQ(printer_.Received().size(), 1u);
+    EXPECT_EQ(printer_.Received()[0].text, "40");
+}
+
+TEST_F(TransportTest, LogAndCaptureFilesFollowTheUmask) {
+    const mode_t old = umask(002);
+    printer_.PushReaction(Reaction::UploadFrames({"AAAA"}));
+    Exec("90", Transport::Upload::Plu);
+    umask(old);
+    EXPECT_EQ(r_.Code, 0);
+    for (const fs::path& f : {dir_ / "FiscPrn.log", dir_ / "_Plu.mem"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(f.c_str(), &st), 0) << f;
+        EXPECT_EQ(st.st_mode & 0777, 0664u) << f;
+    }
 }
 
 TEST_F(TransportTest, CaptureFileThatCannotBeClearedSendsNothing) {

@@ -391,6 +391,32 @@ TEST(Uploads, ReturnPackagesCountSalesAndReturnsAndClearOnRequest) {
     EXPECT_EQ(d.Execute(texts::UploadPkg('7')).payloads, std::vector<Bytes>{"E003"});
 }
 
+TEST(Uploads, ACancelledReceiptTakesBackWhatItsLinesCounted) {
+    Device d;
+    Script(d, {{texts::SaleItem(1, "kg", 4.49, "01", "APPLES", 0, 0), "O0"},
+               {texts::ReceiptClose(""), "O0"},
+               {texts::SaleItem(2, "kg", 4.49, "01", "APPLES", 0, 0), "O0"},
+               {texts::CancelItem(1, "kg", 4.49, "01", "APPLES", 0, 0), "O0"},
+               {texts::SaleItem(1, "kg", 4.49, "01", "APPLES", 0, 0), "O0"},
+               {texts::SalePackage(2, "pcs", 0.5, "CRATE"), "O0"},
+               {texts::InvoiceInfo(0, 1, 9, 0), "O0"},
+               {texts::InvoiceInfo(1, 1, 9, 0), "O0"},
+               {texts::ReceiptCancel(""), "O0"}});
+    auto record = [](const Bytes& all, std::size_t size, const Bytes& name) {
+        for (std::size_t at = 0; at < all.size(); at += size)
+            if (Text(all, at, 32) == name) return at;
+        ADD_FAILURE() << name;
+        return std::size_t{0};
+    };
+    Bytes items = UploadData(d, texts::UploadPlu(), 64);
+    EXPECT_EQ(BigEndian(items, record(items, 64, "APPLES") + 36, 2), 100u)
+        << "hundredths sold: the closed receipt's only";
+    Bytes packages = UploadData(d, texts::UploadPkg('0'), 58);
+    const std::size_t crate = record(packages, 58, "CRATE");
+    EXPECT_EQ(BigEndian(packages, crate + 38, 4), 0u);
+    EXPECT_EQ(BigEndian(packages, crate + 42, 6), 0u);
+}
+
 TEST(Receipt, LastLineDiscountsPostponedReceiptsAndPackageReceipts) {
     Device d;
     // Base 0 changes the last sold line only, base 1 the subtotal.
