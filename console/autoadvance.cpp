@@ -27,15 +27,31 @@ void FocusNextTabStop(QWidget& control) {
     }
 }
 
+namespace {
+
+// True when an input position of a masked edit shows no character: one just deleted, or one
+// never typed.
+bool HasBlankPosition(const editcontrols::TInplaceMaskEdit& edit) {
+    const editcontrols::EditMask& mask = edit.Mask();
+    const std::u32string window = mask.Normalize(edit.text().toStdU32String());
+    for (int i = 0; i < mask.Length(); ++i) {
+        const char32_t c = window[static_cast<std::size_t>(i)];
+        if (!mask.IsLiteral(i) && (c == mask.Blank() || c == U' ')) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool EditIsFull(const QLineEdit& edit) {
     const int limit = edit.maxLength();
     if (limit <= 0 || limit >= kNoLimit) return false;
-    QString text = edit.text();
+    // A mask edit's text always has the mask's length, literals and blanks included: a
+    // deletion leaves it as long as before, and must not move the focus on.
     if (auto* masked = qobject_cast<const editcontrols::TInplaceMaskEdit*>(&edit);
-        masked && masked->IsMasked())
-        text.replace(QString::fromStdU32String(std::u32string(1, masked->BlankChar())),
-                     QStringLiteral(" "));
-    return text.trimmed().size() >= limit;
+        masked && masked->IsMasked() && HasBlankPosition(*masked))
+        return false;
+    return edit.text().trimmed().size() >= limit;
 }
 
 void HookEditAutoAdvance(TMainForm& form) {

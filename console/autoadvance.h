@@ -14,8 +14,8 @@ class TMainForm;
 void HookEditAutoAdvance(TMainForm& form);
 
 // True when the edit is full: it has a limit (neither 0 nor the toolkit's 32767, which means
-// none), and its text without blanks at either end (a mask edit's with its literals, blank
-// positions as blanks) is at least that long.
+// none), and its text without blanks at either end (a mask edit's with its literals) is at
+// least that long; a mask edit with an input position blank is never full.
 bool EditIsFull(const QLineEdit& edit);
 
 // Moves the focus to the next control in tab order that takes it by Tab, as the Tab key would.

@@ -6,6 +6,10 @@ target_sources(fprn_console PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/fieldreadings.cpp)
 target_sources(fprn_console_tour PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tour/settingstour.cpp
                                          ${CMAKE_CURRENT_SOURCE_DIR}/tour/firmwaretour.cpp)
+# The firmware step asks the X server what the window manager allows on the progress dialog.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+target_link_libraries(fprn_console_tour PRIVATE PkgConfig::XCB)
 
 add_executable(commandpages_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/commandpages_test.cpp
                                   ${CMAKE_CURRENT_SOURCE_DIR}/tests/fieldreadings_test.cpp)

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev qt6-base-dev
-          libgl-dev xvfb xauth openbox xdotool clang-format locales fonts-dejavu-core)
+          libgl-dev libxcb1-dev xvfb xauth openbox xdotool clang-format locales fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

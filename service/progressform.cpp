@@ -20,6 +20,13 @@
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 namespace fprn {
 
@@ -39,6 +46,38 @@ void KeepAbove(QWidget& dialog, QWidget& owner) {
     if (!ownerWindow) return; // never shown: nothing to be buried under
     dialog.winId();
     dialog.windowHandle()->setTransientParent(ownerWindow);
+}
+
+// A title bar without minimise and maximise buttons. The dialog's hints ask for none already,
+// but some window managers (openbox) give every dialog both whatever its hints say, and keep
+// them only off a torn-off toolbar: the window is named that first, and a window manager that
+// knows no such type takes the dialog it also is. Read when the window is mapped.
+void AskForTitleBarWithoutButtons(QWidget& dialog) {
+#if QT_CONFIG(xcb)
+    // Other platforms (the offscreen one too) may answer for X11 without an X connection.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) return;
+    const auto atom = [connection](std::string_view name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
+            nullptr);
+        const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return found;
+    };
+    const xcb_atom_t types[] = {atom("_NET_WM_WINDOW_TYPE_TOOLBAR"),
+                                atom("_NET_WM_WINDOW_TYPE_DIALOG"),
+                                atom("_NET_WM_WINDOW_TYPE_NORMAL")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                        static_cast<xcb_window_t>(dialog.winId()), atom("_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 3, types);
+    xcb_flush(connection);
+#else
+    (void)dialog;
+#endif
 }
 
 } // namespace
@@ -157,7 +196,10 @@ void TProgressForm::CancelBtnClick() {
 
 void TProgressForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (event->spontaneous()) return;
+    // Before the window is mapped: the window manager reads its type then.
+    AskForTitleBarWithoutButtons(*this);
+    FormShow();
 }
 
 void TProgressForm::closeEvent(QCloseEvent* event) {

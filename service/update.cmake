@@ -16,6 +16,10 @@ set_target_properties(fprn_update PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_COD
 target_include_directories(fprn_update PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fprn_update PUBLIC fprn_tolmibus fprn_label3d fprn_qtpump fprn_progresslayout
                                          fprn_filedialog Qt6::Widgets)
+# The dialog tells an X11 window manager its window type itself.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+target_link_libraries(fprn_update PRIVATE PkgConfig::XCB)
 
 target_sources(meskade PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/updatefprn.cpp)
 target_link_libraries(meskade PRIVATE fprn_update fprn_tolmibus fprn_label3d fprn_qtpump

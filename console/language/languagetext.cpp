@@ -103,6 +103,9 @@ QString CharNotInCharsetMessage(char32_t c) {
     constexpr char kStandIn[] = "\x1A";
     QString message = FromCharset(FormatLanguageText(pattern, {FormatArg(kStandIn)}));
     const QString code = QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    // A control character has nothing to show: its code alone names it.
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+        return message.replace(QChar(0x1A), QStringLiteral("U+%1").arg(code));
     return message.replace(QChar(0x1A),
                            QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&c, 1), code));
 }

@@ -18,8 +18,9 @@ std::string ToCharset(const QString& text);
 
 // The first character of `text` (a whole code point) that the charset has no byte for.
 std::optional<char32_t> FirstCharNotInCharset(const QString& text);
-// Why a paste holding `c` was refused, naming it: language text 11446 (built-in English when
-// the library has none), filled by the checked formatter.
+// Why a paste holding `c` was refused, naming it (a control character by its code alone):
+// language text 11446 (built-in English when the library has none), filled by the checked
+// formatter.
 QString CharNotInCharsetMessage(char32_t c);
 
 // GetLanguageText of `id` as a Qt string.

@@ -447,6 +447,30 @@ TEST_F(PagesTest, FullEditsMoveOnTheKeyShowsTheFullUpdateWhichClosesBothPorts) {
     EXPECT_TRUE(boxes.Take().empty());
 }
 
+// A digit deleted from a full time field leaves a blank position: the field is no longer
+// full, keeps the focus and can be typed into again.
+TEST_F(PagesTest, ADeletionInAFullMaskEditKeepsTheFocus) {
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Click("btnPrnRpt");
+    TMaskEdit* hour = Mask("edHourFrom");
+    hour->setFocus();
+    QTest::keyClicks(hour, "0930");
+    ASSERT_TRUE(Mask("edDateFrom")->hasFocus());
+    QTest::mouseClick(hour, Qt::LeftButton);
+    ASSERT_TRUE(hour->hasFocus());
+    QTest::keyClick(hour, Qt::Key_End);
+    QTest::keyClick(hour, Qt::Key_Backspace);
+    const QString t = QString::fromStdString(editcontrols::LocaleSettings::Current().timeSeparator);
+    EXPECT_EQ(hour->text(), "09" + t + "_0");
+    EXPECT_TRUE(hour->hasFocus());
+    QTest::keyClicks(hour, "4");
+    EXPECT_EQ(hour->text(), "09" + t + "40");
+    EXPECT_TRUE(Mask("edDateFrom")->hasFocus());
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
 // Every command button, refused by the printer: its error box, the page and its fields kept.
 TEST_F(PagesTest, ARefusedCommandShowsItsTextAndKeepsPageAndFields) {
     const struct {

@@ -505,6 +505,28 @@ TEST_F(SalesTest, TextFieldsRefuseCharactersTheCharsetLacks) {
     EXPECT_EQ(LastNewText(), texts::SaleItem(1, "", 2, "01", "Tea", 0, 0));
 }
 
+// A one-line field shows a pasted line break as a space: the printer gets the space, and a
+// paste holding another control character is refused whole.
+TEST_F(SalesTest, APasteIntoAFieldSendsWhatTheFieldShows) {
+    Load();
+    Click("bbtnSale");
+    Sell("1", "2", "A", "TEA");
+    Click("btnSaleVoid");
+    QLineEdit* footer = Edit("edFootMsg");
+    footer->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("Thanks\nBye"));
+    QTest::keyClick(footer, Qt::Key_V, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QStringLiteral("!\x01"));
+    QTest::keyClick(footer, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(boxes.Take(), std::vector<QString>{QStringLiteral(
+                                "Paste refused: the character U+0001 has no code in the 8-bit "
+                                "character set")});
+    EXPECT_EQ(footer->text(), "Thanks Bye");
+    NewTexts();
+    Click("bbtnExecCancelRecp");
+    EXPECT_EQ(NewTexts(), StrList{"37Thanks Bye"});
+}
+
 TEST_F(SalesTest, PostponedReceiptsKeepEverySlotAndComeBack) {
     Click("SetVatRateBtn");
     Get<editcontrols::TMaskEdit>("PtuME1")->SetText("0023");

@@ -1,6 +1,7 @@
 // The tour through a full firmware update: COM3 chosen, where the emulator's boot loader listens,
 // "Update Full Program" shown with Ctrl+Shift+F11 and pressed, an image picked in the dialog and
-// sent; the image the loader rebuilt from the blocks must be the file with its sum in block 255.
+// sent, the dialog's title bar without minimise and maximise; the image the loader rebuilt from
+// the blocks must be the file with its sum in block 255.
 // Then back to COM2.
 #include "mainform.h"
 #include "tour.h"
@@ -13,9 +14,13 @@
 #include <QTest>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <vector>
+
+#include <xcb/xcb.h>
 
 namespace fprn::console::tour {
 
@@ -59,6 +64,50 @@ void WriteImage(const std::filesystem::path& path, const Image& image) {
     if (!out.flush()) Fail("cannot write " + path.string());
 }
 
+// What the window manager lets the user do with a window (_NET_WM_ACTION_... names).
+std::vector<std::string> AllowedActions(const QWidget& window) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 && QGuiApplication::platformName() == QLatin1String("xcb")
+                              ? x11->connection()
+                              : nullptr;
+    if (!c) Fail("the tour runs on no X server");
+    constexpr std::string_view kProperty = "_NET_WM_ALLOWED_ACTIONS";
+    xcb_intern_atom_reply_t* property = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(kProperty.size()), kProperty.data()),
+        nullptr);
+    std::vector<std::string> names;
+    if (!property) return names;
+    xcb_get_property_reply_t* value =
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, static_cast<xcb_window_t>(window.winId()),
+                                                property->atom, XCB_ATOM_ATOM, 0, 64),
+                               nullptr);
+    std::free(property);
+    if (!value) return names;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(value));
+    const int count = xcb_get_property_value_length(value) / static_cast<int>(sizeof(xcb_atom_t));
+    for (int i = 0; i < count; ++i) {
+        xcb_get_atom_name_reply_t* name =
+            xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atoms[i]), nullptr);
+        if (!name) continue;
+        names.emplace_back(xcb_get_atom_name_name(name),
+                           static_cast<std::size_t>(xcb_get_atom_name_name_length(name)));
+        std::free(name);
+    }
+    std::free(value);
+    return names;
+}
+
+// The progress dialog's title bar offers neither minimising nor maximising it.
+void ExpectPlainTitleBar(const QWidget& progress) {
+    const std::vector<std::string> allowed = AllowedActions(progress);
+    if (allowed.empty()) Fail("the window manager says nothing of the progress dialog");
+    for (const std::string& action : allowed)
+        if (action.rfind("_NET_WM_ACTION_MINIMIZE", 0) == 0 ||
+            action.rfind("_NET_WM_ACTION_MAXIMIZE", 0) == 0)
+            Fail("the progress dialog's title bar offers " + action);
+}
+
 // The main window active again, as after a click on it, and a key on its focused control.
 void Key(Tour& t, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     t.Form().activateWindow();
@@ -97,11 +146,15 @@ void FullUpdate(Tour& t) {
                             ? progress->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))
                             : nullptr;
             if (!bar) Fail("the file dialog is not the progress dialog's");
-            QObject::connect(bar, &QProgressBar::valueChanged, progress, [&t, &shots](int block) {
-                if (block != 128) return;
-                t.Guard([&] { t.Shoot("firmware-download"); });
-                ++shots;
-            });
+            QObject::connect(bar, &QProgressBar::valueChanged, progress,
+                             [&t, &shots, progress](int block) {
+                                 if (block != 128) return;
+                                 t.Guard([&] {
+                                     t.Shoot("firmware-download");
+                                     ExpectPlainTitleBar(*progress);
+                                 });
+                                 ++shots;
+                             });
             QObject::connect(progress, &QWidget::windowTitleChanged, progress,
                              [&t, &shots](const QString& title) {
                                  if (title != QLatin1String("Disconnect...")) return;
