@@ -89,6 +89,8 @@ TCustomToolWindow::TCustomToolWindow() : QWidget(nullptr) {
     setMinimumSize(1, 1);
     setMaximumSize(32767, 32767);
     GetToolWindowParams(fParams);
+    fDropTimer.setSingleShot(true);
+    connect(&fDropTimer, &QTimer::timeout, this, [this] { GuardHandler([&] { DeferredDrop(); }); });
 }
 
 TCustomToolWindow::~TCustomToolWindow() {
@@ -1010,6 +1012,8 @@ void TCustomToolWindow::mouseDoubleClickEvent(QMouseEvent* e) {
         if (QWidget* child = childAt(at); child && child->isVisible() && !ChildIsTransparent(child))
             return;
         if (fDockedTo && !fDockedTo->AllowDrag()) return;
+        // The first click's drop is the double click's to decide.
+        fDropTimer.stop();
         // Reparenting the bar inside its own event is left to the next turn of the loop.
         QMetaObject::invokeMethod(
             this,

@@ -18,6 +18,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -242,6 +243,10 @@ private:
     void BeginSizing(int handle, QPoint at, QPoint global);
     void TrackCloseButton();
     void FinishDrag(TDock* target, const QRect& outline);
+    // The drop of a move that ended where it began, once the double-click time has passed
+    // without a double click.
+    void DeferDrop(TDock* target, bool hasTarget, const QRect& outline);
+    void DeferredDrop();
     void DoubleClicked();
     void SetClosePressed(bool pressed);
     void FireMouse(const TToolWindowMouseEvent& event, QMouseEvent* e);
@@ -304,6 +309,10 @@ private:
     bool fClosePressed = false;
     std::uint8_t fPendingParts = 0;
     QPoint fTrackingPointer;
+    QTimer fDropTimer;
+    QPointer<TDock> fDropTarget;
+    bool fDropHasTarget = false;
+    QRect fDropOutline;
     // The text field pressed since the floating bar was last active: it keeps the typing.
     QPointer<QWidget> fTypingField;
     // From a floating bar's showing until its window is first exposed: the window manager is

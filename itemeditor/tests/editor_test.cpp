@@ -584,6 +584,44 @@ TEST_F(Editor, KeysTypedAfterTabReachTheCell) {
     EXPECT_EQ(Current(), "2,1");
 }
 
+// A double click on a bar's caption docks it back and ends there: the control of the docked bar
+// that lands under the pointer sees none of it, and the bar is back where it was.
+TEST_F(Editor, ADoubleClickThatDocksABarClicksNothingUnderIt) {
+    Start();
+    int fired = 0;
+    for (const char* action : {"FileNew1", "FileOpen1", "FileSave1", "FileExit1"})
+        QObject::connect(Action(action), &QAction::triggered, [&fired] { ++fired; });
+    // As a user's: the first click is handled before the second press comes, and each goes to
+    // the window under the pointer at that moment.
+    auto doubleClick = [this](QPoint global) {
+        QWindow* window = WindowAt(global, form.get());
+        QTest::mouseClick(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+        // QTest keeps its clicks apart by more than the double-click time.
+        QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+        window = WindowAt(global, form.get());
+        QTest::mousePress(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+        window = WindowAt(global, form.get());
+        QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+    };
+    auto floatAndDockOver = [&](TToolbar* bar, QWidget* control) {
+        const QPoint docked = bar->pos();
+        const int x = control->mapToGlobal(QPoint(3, 0)).x();
+        doubleClick(bar->mapToGlobal(QPoint(4, bar->height() / 2)));
+        ASSERT_TRUE(bar->Floating());
+        const QPoint caption(x, bar->mapToGlobal(QPoint(0, bar->contentsRect().top() / 2)).y());
+        ASSERT_EQ(bar->HitTest(bar->mapFromGlobal(caption)), toolbars::htClient);
+        doubleClick(caption);
+        EXPECT_EQ(bar->DockedTo(), form->TopDock());
+        EXPECT_EQ(bar->pos(), docked) << control->objectName().toStdString();
+    };
+    for (const char* button : {"ToolbarButton1", "OpenBtn", "SaveBtn", "ExitBtn"})
+        floatAndDockOver(Bar("MainToolbar"), Button(button));
+    for (int i = 0; i < 3; ++i) floatAndDockOver(Bar("SearchToolbar"), form->SearchCB());
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->SearchCB()->view()->isVisible());
+}
+
 // The current cell is framed under any style, on a plain and on a tinted row.
 TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
     Start();
