@@ -257,6 +257,7 @@ private:
     void ShowingChanged();
     void ActivationChanged();
     void WindowPressed(QPoint at);
+    void ReturnTyping();
     void WindowExposed();
     // Whether the window manager may give the floating bar's window the keyboard.
     void AcceptFocus(bool accept);
@@ -315,6 +316,9 @@ private:
     QRect fDropOutline;
     // The text field pressed since the floating bar was last active: it keeps the typing.
     QPointer<QWidget> fTypingField;
+    // The text field that had the typing when a modal window took the keyboard: it gets it
+    // back once the form is active again.
+    QPointer<QWidget> fFieldBeforeModal;
     // From a floating bar's showing until its window is first exposed: the window manager is
     // mapping it, and the places Qt reports meanwhile are not where the bar is.
     bool fMapping = false;

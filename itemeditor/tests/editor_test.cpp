@@ -865,6 +865,36 @@ TEST_F(Editor, RowsAndSearch) {
     EXPECT_EQ(beeps, 2);
 }
 
+// The box of a failed search started from the floating search bar gives the keyboard back to the
+// search field when it closes, as it does with the bar docked.
+TEST_F(Editor, AFailedSearchFromTheFloatingBarLeavesTheKeysInItsField) {
+    Start();
+    Load("BREAD\t123\r\n");
+    Go(kNameColumn, 1);
+    TToolbar* bar = Bar("SearchToolbar");
+    bar->SetDockedTo(nullptr);
+    QApplication::processEvents();
+    ASSERT_TRUE(bar->isVisible());
+    QLineEdit* field = form->SearchEdit();
+    QTest::mouseClick(bar->windowHandle(), Qt::LeftButton, {},
+                      field->mapTo(bar, field->rect().center()));
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    // Keys go to whatever has the focus, with no window activated on the way.
+    QWidget* const focused = nullptr;
+    answers.Next({"OK"});
+    QTest::keyClick(focused, 'Q');
+    QTest::keyClick(focused, Qt::Key_Return);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].title, "Warning");
+    // The window manager gives the activation back to the box's parent, the form.
+    Activate();
+    QApplication::processEvents();
+    QTest::keyClick(focused, 'Q');
+    EXPECT_EQ(field->text(), "QQ");
+    EXPECT_EQ(Cell(1, kNameColumn), "BREAD");
+    EXPECT_FALSE(Grid()->Editing());
+}
+
 TEST_F(Editor, FilesAndTheSaveQuestion) {
     fs::create_directory("DEFAULT.PLU");
     answers.Next({"OK"});
