@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleHints>
 
 #include <memory>
 #include <vector>
@@ -103,6 +104,7 @@ public:
     TKind fKind;
     bool fEnded = false;
     QPoint fPointer;
+    QPoint fStartPointer;
     std::unique_ptr<TDragOutline> fOutline;
     bool fForbidden = false;
 
@@ -122,7 +124,6 @@ public:
     QSize fMinimum;
     QRect fStartRect;
     QRect fNewRect;
-    QPoint fStartPointer;
     QPoint fLastPointer;
 
     // The close button.
@@ -156,6 +157,7 @@ bool ToolWindowTracking() {
 void TToolWindowTracker::Start(QPoint pointer) {
     gTracker = this;
     fPointer = pointer;
+    fStartPointer = pointer;
     fLastPointer = pointer;
     qApp->installEventFilter(this);
     fBar->grabMouse();
@@ -351,15 +353,20 @@ void TToolWindowTracker::End(bool accepted) {
 
     switch (fKind) {
     case tkMove: {
-        // Reparenting waits for the next turn of the loop, out of the bar's own event.
+        // Reparenting waits for the next turn of the loop, out of the bar's own event. A press
+        // and release in one place may be the first half of a double click, which docks or
+        // floats the bar itself: its drop waits until no second click can come.
         const bool finish = accepted && !fOutlineRect.isEmpty();
+        const bool click = (fPointer - fStartPointer).manhattanLength() <=
+                           QGuiApplication::styleHints()->mouseDoubleClickDistance();
         QPointer<TCustomToolWindow> b(bar);
         QPointer<TDock> target = fTarget;
         const bool hasTarget = fHasTarget;
         const QRect outline = fOutlineRect;
+        if (finish && click) bar->DeferDrop(target, hasTarget, outline);
         QMetaObject::invokeMethod(
             bar,
-            [b, target, hasTarget, outline, finish] {
+            [b, target, hasTarget, outline, finish = finish && !click] {
                 if (b && finish && (!hasTarget || target))
                     GuardHandler([&] { b->FinishDrag(target, outline); });
                 if (b && b->OnMouseUp)
@@ -394,6 +401,7 @@ void TToolWindowTracker::End(bool accepted) {
 // ---- the bar's side ----
 
 void TCustomToolWindow::BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifiers modifiers) {
+    fDropTimer.stop();
     auto t = std::make_unique<TToolWindowTracker>(this, TToolWindowTracker::tkMove);
     t->fStart = {at, QSize(width() - 1, height() - 1)};
     t->fNoDock = modifiers & Qt::ControlModifier;
@@ -419,6 +427,7 @@ void TCustomToolWindow::BeginMoving(QPoint at, QPoint global, Qt::KeyboardModifi
 }
 
 void TCustomToolWindow::BeginSizing(int handle, QPoint at, QPoint global) {
+    fDropTimer.stop();
     auto t = std::make_unique<TToolWindowTracker>(this, TToolWindowTracker::tkSize);
     t->fHandle = handle;
     t->fMinimum = MinimumClientSize() + QSize(NonClientWidth(), NonClientHeight());
@@ -441,6 +450,7 @@ void TCustomToolWindow::BeginSizing(int handle, QPoint at, QPoint global) {
 }
 
 void TCustomToolWindow::TrackCloseButton() {
+    fDropTimer.stop();
     auto* t = new TToolWindowTracker(this, TToolWindowTracker::tkClose);
     t->fPressed = true;
     SetClosePressed(true);
@@ -456,6 +466,17 @@ void TCustomToolWindow::CancelTracking() {
     if (QWidget::keyboardGrabber() == this) releaseKeyboard();
     gTracker->fBar = nullptr;
     gTracker->End(false);
+}
+
+void TCustomToolWindow::DeferDrop(TDock* target, bool hasTarget, const QRect& outline) {
+    fDropTarget = target;
+    fDropHasTarget = hasTarget;
+    fDropOutline = outline;
+    fDropTimer.start(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+}
+
+void TCustomToolWindow::DeferredDrop() {
+    if (!fDropHasTarget || fDropTarget) FinishDrag(fDropTarget, fDropOutline);
 }
 
 void TCustomToolWindow::FinishDrag(TDock* target, const QRect& outline) {

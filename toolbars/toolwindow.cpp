@@ -89,6 +89,8 @@ TCustomToolWindow::TCustomToolWindow() : QWidget(nullptr) {
     setMinimumSize(1, 1);
     setMaximumSize(32767, 32767);
     GetToolWindowParams(fParams);
+    fDropTimer.setSingleShot(true);
+    connect(&fDropTimer, &QTimer::timeout, this, [this] { GuardHandler([&] { DeferredDrop(); }); });
 }
 
 TCustomToolWindow::~TCustomToolWindow() {
@@ -802,12 +804,23 @@ void TCustomToolWindow::ShowingChanged() {
 
 void TCustomToolWindow::ActivationChanged() {
     if (QApplication::activeWindow() != this) {
+        // A modal window (a box the typing in the field opened) has the keyboard only while it
+        // shows; the window manager then gives it to the form, which does not know the field.
+        const QWidget* to = QApplication::activeWindow();
+        if (fTypingField && (QApplication::activeModalWidget() || (to && to->isModal()))) {
+            fFieldBeforeModal = fTypingField;
+            if (QWidget* form = ToolWindowParentForm()) form->installEventFilter(this);
+        }
         fTypingField = nullptr;
         AcceptFocus(false);
         return;
     }
     // Typing belongs to the form, but for a text field of the bar that the user pressed.
     if (fTypingField) return;
+    if (fFieldBeforeModal && !QApplication::activeModalWidget()) {
+        ReturnTyping();
+        return;
+    }
     if (QWidget* to = isVisible() ? ToolWindowParentForm() : FindActivationCandidate(this))
         to->activateWindow();
 }
@@ -822,6 +835,19 @@ void TCustomToolWindow::WindowPressed(QPoint at) {
         if (QApplication::activeWindow() != this) activateWindow();
         return;
     }
+}
+
+void TCustomToolWindow::ReturnTyping() {
+    QWidget* field = fFieldBeforeModal;
+    fFieldBeforeModal = nullptr;
+    if (QWidget* form = ToolWindowParentForm()) form->removeEventFilter(this);
+    if (!field || !Floating() || !isVisible() || !isAncestorOf(field) || !field->isVisible() ||
+        !TakesTyping(field))
+        return;
+    fTypingField = field;
+    AcceptFocus(true);
+    field->setFocus(Qt::ActiveWindowFocusReason);
+    if (QApplication::activeWindow() != this) activateWindow();
 }
 
 void TCustomToolWindow::AcceptFocus(bool accept) {
@@ -933,6 +959,21 @@ void TCustomToolWindow::WindowExposed() {
 bool TCustomToolWindow::eventFilter(QObject* object, QEvent* e) {
     if (e->type() == QEvent::Expose && object == windowHandle())
         GuardHandler([&] { WindowExposed(); });
+    // The form active again as a modal window goes: once that is through, the field that had
+    // the typing takes it back.
+    if (e->type() == QEvent::WindowActivate && fFieldBeforeModal &&
+        object == ToolWindowParentForm()) {
+        QPointer<TCustomToolWindow> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                GuardHandler([&] {
+                    if (self && self->fFieldBeforeModal && !QApplication::activeModalWidget())
+                        self->ReturnTyping();
+                });
+            },
+            Qt::QueuedConnection);
+    }
     if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
         object == windowHandle() && Floating())
         GuardHandler([&] { WindowPressed(static_cast<QMouseEvent*>(e)->position().toPoint()); });
@@ -1010,6 +1051,8 @@ void TCustomToolWindow::mouseDoubleClickEvent(QMouseEvent* e) {
         if (QWidget* child = childAt(at); child && child->isVisible() && !ChildIsTransparent(child))
             return;
         if (fDockedTo && !fDockedTo->AllowDrag()) return;
+        // The first click's drop is the double click's to decide.
+        fDropTimer.stop();
         // Reparenting the bar inside its own event is left to the next turn of the loop.
         QMetaObject::invokeMethod(
             this,

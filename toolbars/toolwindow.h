@@ -18,6 +18,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -242,6 +243,10 @@ private:
     void BeginSizing(int handle, QPoint at, QPoint global);
     void TrackCloseButton();
     void FinishDrag(TDock* target, const QRect& outline);
+    // The drop of a move that ended where it began, once the double-click time has passed
+    // without a double click.
+    void DeferDrop(TDock* target, bool hasTarget, const QRect& outline);
+    void DeferredDrop();
     void DoubleClicked();
     void SetClosePressed(bool pressed);
     void FireMouse(const TToolWindowMouseEvent& event, QMouseEvent* e);
@@ -252,6 +257,7 @@ private:
     void ShowingChanged();
     void ActivationChanged();
     void WindowPressed(QPoint at);
+    void ReturnTyping();
     void WindowExposed();
     // Whether the window manager may give the floating bar's window the keyboard.
     void AcceptFocus(bool accept);
@@ -304,8 +310,15 @@ private:
     bool fClosePressed = false;
     std::uint8_t fPendingParts = 0;
     QPoint fTrackingPointer;
+    QTimer fDropTimer;
+    QPointer<TDock> fDropTarget;
+    bool fDropHasTarget = false;
+    QRect fDropOutline;
     // The text field pressed since the floating bar was last active: it keeps the typing.
     QPointer<QWidget> fTypingField;
+    // The text field that had the typing when a modal window took the keyboard: it gets it
+    // back once the form is active again.
+    QPointer<QWidget> fFieldBeforeModal;
     // From a floating bar's showing until its window is first exposed: the window manager is
     // mapping it, and the places Qt reports meanwhile are not where the bar is.
     bool fMapping = false;

@@ -601,6 +601,44 @@ TEST_F(Editor, KeysTypedAfterTabReachTheCell) {
     EXPECT_EQ(Current(), "2,1");
 }
 
+// A double click on a bar's caption docks it back and ends there: the control of the docked bar
+// that lands under the pointer sees none of it, and the bar is back where it was.
+TEST_F(Editor, ADoubleClickThatDocksABarClicksNothingUnderIt) {
+    Start();
+    int fired = 0;
+    for (const char* action : {"FileNew1", "FileOpen1", "FileSave1", "FileExit1"})
+        QObject::connect(Action(action), &QAction::triggered, [&fired] { ++fired; });
+    // As a user's: the first click is handled before the second press comes, and each goes to
+    // the window under the pointer at that moment.
+    auto doubleClick = [this](QPoint global) {
+        QWindow* window = WindowAt(global, form.get());
+        QTest::mouseClick(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+        // QTest keeps its clicks apart by more than the double-click time.
+        QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+        window = WindowAt(global, form.get());
+        QTest::mousePress(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+        window = WindowAt(global, form.get());
+        QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(global));
+    };
+    auto floatAndDockOver = [&](TToolbar* bar, QWidget* control) {
+        const QPoint docked = bar->pos();
+        const int x = control->mapToGlobal(QPoint(3, 0)).x();
+        doubleClick(bar->mapToGlobal(QPoint(4, bar->height() / 2)));
+        ASSERT_TRUE(bar->Floating());
+        const QPoint caption(x, bar->mapToGlobal(QPoint(0, bar->contentsRect().top() / 2)).y());
+        ASSERT_EQ(bar->HitTest(bar->mapFromGlobal(caption)), toolbars::htClient);
+        doubleClick(caption);
+        EXPECT_EQ(bar->DockedTo(), form->TopDock());
+        EXPECT_EQ(bar->pos(), docked) << control->objectName().toStdString();
+    };
+    for (const char* button : {"ToolbarButton1", "OpenBtn", "SaveBtn", "ExitBtn"})
+        floatAndDockOver(Bar("MainToolbar"), Button(button));
+    for (int i = 0; i < 3; ++i) floatAndDockOver(Bar("SearchToolbar"), form->SearchCB());
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->SearchCB()->view()->isVisible());
+}
+
 // The current cell is framed under any style, on a plain and on a tinted row.
 TEST_F(Editor, TheCurrentCellIsMarkedUnderEveryStyle) {
     Start();
@@ -842,6 +880,36 @@ TEST_F(Editor, RowsAndSearch) {
     Click(Button("SearchBtn")); // the move is vetoed by the same check
     EXPECT_EQ(Current(), "6,3 editing");
     EXPECT_EQ(beeps, 2);
+}
+
+// The box of a failed search started from the floating search bar gives the keyboard back to the
+// search field when it closes, as it does with the bar docked.
+TEST_F(Editor, AFailedSearchFromTheFloatingBarLeavesTheKeysInItsField) {
+    Start();
+    Load("BREAD\t123\r\n");
+    Go(kNameColumn, 1);
+    TToolbar* bar = Bar("SearchToolbar");
+    bar->SetDockedTo(nullptr);
+    QApplication::processEvents();
+    ASSERT_TRUE(bar->isVisible());
+    QLineEdit* field = form->SearchEdit();
+    QTest::mouseClick(bar->windowHandle(), Qt::LeftButton, {},
+                      field->mapTo(bar, field->rect().center()));
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    // Keys go to whatever has the focus, with no window activated on the way.
+    QWidget* const focused = nullptr;
+    answers.Next({"OK"});
+    QTest::keyClick(focused, 'Q');
+    QTest::keyClick(focused, Qt::Key_Return);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].title, "Warning");
+    // The window manager gives the activation back to the box's parent, the form.
+    Activate();
+    QApplication::processEvents();
+    QTest::keyClick(focused, 'Q');
+    EXPECT_EQ(field->text(), "QQ");
+    EXPECT_EQ(Cell(1, kNameColumn), "BREAD");
+    EXPECT_FALSE(Grid()->Editing());
 }
 
 TEST_F(Editor, FilesAndTheSaveQuestion) {
