@@ -777,6 +777,22 @@ TEST_F(SalesTest, ClicksWhileThePrinterHoldsItsAnswerAreDropped) {
     EXPECT_TRUE(boxes.Take().empty());
 }
 
+// A package payment refused for an empty drawer lets the cashier leave for the cash-in; the
+// running total stays.
+TEST_F(SalesTest, ARefusedPackagePaymentLeavesTheWayBackOpen) {
+    Click("bbtnRtnPackage");
+    Edit("edName2")->setText("CRATE");
+    Edit("edPrice2")->setText("1.25");
+    Click("btnExecRtnPck");
+    EXPECT_FALSE(Enabled("BitBtn15"));
+    Click("btnExecPckPay");
+    EXPECT_EQ(boxes.Take(), std::vector<QString>{PrinterError(28)});
+    EXPECT_EQ(form->CurrentPage(), 24);
+    EXPECT_EQ(Edit("edTotal2")->text(), "1.25");
+    Click("BitBtn15");
+    EXPECT_EQ(form->CurrentPage(), 1);
+}
+
 TEST_F(SalesTest, PackagesAndSystemNumber) {
     Click("bbtnReceiveAccount");
     Edit("ReceiveAccountEdit")->setText("10");
