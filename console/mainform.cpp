@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
@@ -60,6 +61,34 @@ const char* const kServiceButtons[] = {
 
 constexpr char kLanguageLoadFailed[] = "Can not load Peltrane.dll";
 constexpr char kCloseQuestion[] = "Command is executing, exit now?";
+
+// What a user does to the form with the mouse and the keyboard. Moves stay, so that enter,
+// leave and the cursor keep up.
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
 
 std::vector<PageGroup>& Registry() {
     static std::vector<PageGroup> groups;
@@ -129,6 +158,9 @@ TMainForm::TMainForm(TovarinApi& user, MeskadeApi& service, FormOptions options)
     for (const PageGroup& group : Registry())
         if (group.build) group.build(*this);
 
+    // Busy input is dropped here, keys are previewed here.
+    qApp->installEventFilter(this);
+
     resize(sizeHint().expandedTo(QSize(kPageWidth + 24, 700)));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -136,7 +168,7 @@ TMainForm::TMainForm(TovarinApi& user, MeskadeApi& service, FormOptions options)
 }
 
 TMainForm::~TMainForm() {
-    if (!keyPreviews_.empty()) qApp->removeEventFilter(this);
+    qApp->removeEventFilter(this);
     // Page state may refer to widgets; it goes first.
     groupStates_.clear();
     replyHooks_.clear();
@@ -200,6 +232,12 @@ void TMainForm::BuildFrame() {
     ListBox1->setPalette(pal);
     boxLayout->addWidget(ListBox1);
     layout->addWidget(GroupBox3);
+
+    // Paints nothing: the form shows through it.
+    busyCover_ = new QWidget(this);
+    busyCover_->setObjectName(QStringLiteral("BusyCover"));
+    busyCover_->setCursor(Qt::WaitCursor);
+    busyCover_->hide();
 
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -337,6 +375,7 @@ void TMainForm::PortCBChange() {
 
 void TMainForm::UpdateProgramBtnClick() {
     CommandScope running(*this);
+    BusyScope busy(*this);
     ClosePort(0);
     ClosePort(1);
     service_.UpdateFPrnProgram(reinterpret_cast<std::uintptr_t>(static_cast<QWidget*>(this)),
@@ -345,14 +384,19 @@ void TMainForm::UpdateProgramBtnClick() {
 
 bool TMainForm::RunCommand(PortKind kind, std::string_view code, const CommandCall& call) {
     CommandScope running(*this);
-    OpenPort(kind);
     TFPrnResult result{};
-    std::int32_t size = 0;
-    call(&result, nullptr, &size);
-    std::vector<char> buffer(static_cast<std::size_t>(std::max<std::int32_t>(size, 0)), '\0');
-    std::int32_t length = size;
-    result = TFPrnResult{};
-    call(&result, buffer.empty() ? nullptr : buffer.data(), &length);
+    std::vector<char> buffer;
+    std::int32_t length = 0;
+    {
+        BusyScope busy(*this);
+        OpenPort(kind);
+        std::int32_t size = 0;
+        call(&result, nullptr, &size);
+        buffer.assign(static_cast<std::size_t>(std::max<std::int32_t>(size, 0)), '\0');
+        length = size;
+        result = TFPrnResult{};
+        call(&result, buffer.empty() ? nullptr : buffer.data(), &length);
+    }
     // The library reports no more than it was given; a length past the buffer is not read.
     length = std::clamp<std::int32_t>(length, 0, static_cast<std::int32_t>(buffer.size()));
     if (result.Code < 0) {
@@ -377,7 +421,10 @@ void TMainForm::bbtnExecClick() {
     std::vector<char> buffer(static_cast<std::size_t>(std::max<std::int32_t>(size, 0)), '\0');
     std::int32_t length = size;
     TFPrnResult result{};
-    user_.ExecCommand(&result, text.c_str(), buffer.empty() ? nullptr : buffer.data(), &length);
+    {
+        BusyScope busy(*this);
+        user_.ExecCommand(&result, text.c_str(), buffer.empty() ? nullptr : buffer.data(), &length);
+    }
     length = std::clamp<std::int32_t>(length, 0, static_cast<std::int32_t>(buffer.size()));
     if (result.Code < 0)
         ShowCommandError(result, buffer.data(), length);
@@ -415,11 +462,42 @@ void TMainForm::SetReplyHook(int code, ReplyHook hook) {
 }
 
 void TMainForm::AddKeyPreview(KeyPreview handler) {
-    if (keyPreviews_.empty()) qApp->installEventFilter(this);
     keyPreviews_.push_back(std::move(handler));
 }
 
+void TMainForm::BeginBusy() {
+    if (busyDepth_++ > 0) return;
+    busyCover_->setGeometry(rect());
+    busyCover_->raise();
+    busyCover_->show();
+}
+
+void TMainForm::EndBusy() noexcept {
+    if (--busyDepth_ == 0) busyCover_->hide();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (busyCover_) busyCover_->setGeometry(rect());
+}
+
+bool TMainForm::DroppedWhileBusy(QObject* watched, QEvent* event) const {
+    if (busyDepth_ == 0 || !IsUserInput(event->type())) return false;
+    // Taken at the window already, before Qt moves the focus for a click (a FocusOut acts on the
+    // sale page); at the widgets too, for input sent to them straight.
+    bool ours = false;
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        ours = widget->window() == this;
+    else
+        ours = watched == windowHandle();
+    if (!ours) return false;
+    // Accepted, so that neither a parent nor a shortcut gets it.
+    event->accept();
+    return true;
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (DroppedWhileBusy(watched, event)) return true;
     if (event->type() != QEvent::KeyPress || keyPreviews_.empty())
         return QMainWindow::eventFilter(watched, event);
     // The key goes to the focused control first and then up to its parents: look at it once,

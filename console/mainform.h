@@ -148,7 +148,8 @@ public:
 
     // The command pattern: open the library's port, size query, a zero-filled buffer (none for
     // a size of 0 or less), the call again with a fresh record; then the error box or the reply
-    // dump with `code`. True when the command succeeded; the caller picks the page.
+    // dump with `code`. The form is busy (BusyScope) from the size query to the reply. True when
+    // the command succeeded; the caller picks the page.
     bool RunCommand(PortKind kind, std::string_view code, const CommandCall& call);
     // Marks the form as inside a command for its lifetime: closing waits until it ends.
     class CommandScope {
@@ -157,6 +158,19 @@ public:
         ~CommandScope() { --form_.commandDepth_; }
         CommandScope(const CommandScope&) = delete;
         CommandScope& operator=(const CommandScope&) = delete;
+
+    private:
+        TMainForm& form_;
+    };
+    // Marks the form as waiting for the printer for its lifetime: the user's mouse and key input
+    // to the form is dropped, not queued, and a busy cursor shows over it. A click would
+    // otherwise move the page or the sale list on under a handler that has yet to finish.
+    class BusyScope {
+    public:
+        explicit BusyScope(TMainForm& form) : form_(form) { form_.BeginBusy(); }
+        ~BusyScope() { form_.EndBusy(); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
 
     private:
         TMainForm& form_;
@@ -199,6 +213,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildFrame();
@@ -206,6 +221,9 @@ private:
     bool FormCloseQuery();
     void FormClose();
     bool Idle() const;
+    void BeginBusy();
+    void EndBusy() noexcept;
+    bool DroppedWhileBusy(QObject* watched, QEvent* event) const;
     [[noreturn]] static void MissingControl(const QString& name);
 
     TovarinApi& user_;
@@ -221,6 +239,8 @@ private:
     bool servicePortOpen_ = false;
     int heldPort_ = -1; // PortCB's item of the port a library holds
     int commandDepth_ = 0;
+    int busyDepth_ = 0;
+    QWidget* busyCover_ = nullptr; // over the whole form while busy: its cursor is the busy one
     bool closeAfterAbort_ = false; // the user said Yes: close once the command has ended
     bool closed_ = false;
 };

@@ -408,12 +408,13 @@ void PackageLine(TMainForm& form, PackageCommand command, const char* runningTot
 }
 
 void PackagePay(TMainForm& form, PackagePayment command) {
-    if (!form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
+    const bool paid =
+        form.RunCommand(PortKind::User, "", [&](TFPrnResult* r, char* b, std::int32_t* n) {
             (form.User().*command)(r, 0, b, n);
-        }))
-        return;
+        });
+    // Refused too: what would let the printer pay (cash into the drawer) is on another page.
     Enable(form, "BitBtn15", true);
-    form.ShowPage(1);
+    if (paid) form.ShowPage(1);
 }
 
 void BuildPackagePage(TMainForm& form) {

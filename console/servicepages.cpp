@@ -301,6 +301,7 @@ void ConnectMenu(TMainForm& form) {
 void ConnectFullUpdate(TMainForm& form) {
     form.OnClick(QStringLiteral("btnUpdateFullProgram"), [&form] {
         TMainForm::CommandScope running(form);
+        TMainForm::BusyScope busy(form);
         form.ClosePort(PortKind::User);
         form.ClosePort(PortKind::Service);
         form.Service().UpdateFPrnProgram(

@@ -716,6 +716,83 @@ TEST_F(SalesTest, AFilePriceIsOneNumberUnderEitherSeparator) {
     }
 }
 
+// Clicks that arrive while the printer holds its answer are dropped under a busy cursor: the
+// handler finishes on its page with its sale list and total, and the next click acts.
+TEST_F(SalesTest, ClicksWhileThePrinterHoldsItsAnswerAreDropped) {
+    Load();
+    // Through the window, as a user's click comes.
+    auto clickAt = [&](const char* button) {
+        QWidget* w = form->Button(button);
+        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                          w->mapTo(form.get(), w->rect().center()));
+    };
+    bool busyCursor = false;
+    auto clickWhileHeld = [&](const char* button) {
+        printer.PushReaction(Reaction::Default().Held());
+        QTimer::singleShot(0, form.get(), [&, button] {
+            QWidget* w = form->Button(button);
+            QWidget* under = form->childAt(w->mapTo(form.get(), w->rect().center()));
+            busyCursor = under && under->cursor().shape() == Qt::WaitCursor;
+            clickAt(button);
+            printer.ReleaseHeld();
+        });
+        Click("btnSaleItem");
+    };
+    const std::string bread = texts::SaleItem(1, "pcs", 2.25, "03", "BREAD", 0, 0);
+
+    // "Back To Menu" during the first sale.
+    Click("bbtnSale");
+    NewTexts();
+    LeaveBarcode("4001");
+    clickWhileHeld("BackBtn7");
+    EXPECT_TRUE(busyCursor);
+    EXPECT_EQ(form->CurrentPage(), 8);
+    ASSERT_EQ(SaleLinesShown().size(), 1u);
+    EXPECT_EQ(SaleLinesShown()[0][kSaleName], "BREAD");
+    EXPECT_EQ(Total(), "2.25");
+    clickAt("btnSaleVoid");
+    ASSERT_EQ(form->CurrentPage(), 19);
+    clickAt("bbtnExecCancelRecp");
+    EXPECT_EQ(NewTexts(), (StrList{bread, "37"}));
+    EXPECT_EQ(ItemFile(), kItems) << "BREAD's QTY back";
+
+    // "Pay" during the second sale of a receipt.
+    Click("bbtnSale");
+    LeaveBarcode("4001");
+    Click("btnSaleItem");
+    LeaveBarcode("5900000000028");
+    clickWhileHeld("btnSaleOK");
+    EXPECT_EQ(form->CurrentPage(), 8);
+    EXPECT_EQ(SaleLinesShown().size(), 2u);
+    EXPECT_EQ(Total(), "4.75");
+    clickAt("btnSaleOK");
+    ASSERT_EQ(form->CurrentPage(), 9);
+    EXPECT_EQ(Get<QLabel>("TotalLabel")->text(), "4.75");
+    clickAt("CashBtn");
+    EXPECT_EQ(form->CurrentPage(), 1);
+    EXPECT_EQ(NewTexts(), (StrList{bread, texts::SaleItem(1, "l", 2.5, "02", "MILK", 0, 0),
+                                   texts::Payment(0, " ", 4.75)}));
+    EXPECT_EQ(printer.State().paid, 475);
+    EXPECT_EQ(printer.State().subtotal, 475);
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+// A package payment refused for an empty drawer lets the cashier leave for the cash-in; the
+// running total stays.
+TEST_F(SalesTest, ARefusedPackagePaymentLeavesTheWayBackOpen) {
+    Click("bbtnRtnPackage");
+    Edit("edName2")->setText("CRATE");
+    Edit("edPrice2")->setText("1.25");
+    Click("btnExecRtnPck");
+    EXPECT_FALSE(Enabled("BitBtn15"));
+    Click("btnExecPckPay");
+    EXPECT_EQ(boxes.Take(), std::vector<QString>{PrinterError(28)});
+    EXPECT_EQ(form->CurrentPage(), 24);
+    EXPECT_EQ(Edit("edTotal2")->text(), "1.25");
+    Click("BitBtn15");
+    EXPECT_EQ(form->CurrentPage(), 1);
+}
+
 TEST_F(SalesTest, PackagesAndSystemNumber) {
     Click("bbtnReceiveAccount");
     Edit("ReceiveAccountEdit")->setText("10");
