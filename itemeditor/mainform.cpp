@@ -465,7 +465,7 @@ bool TMainForm::OpenPluFile(const QString& path) {
     {
         ScopedHourglass hourglass;
         SetGridEditing(grid_, false);
-        grid_->Model()->Edit([&](PluSheet& s) { s.Assign(scratch); });
+        grid_->Model()->Edit([&](PluSheet& s) { s.Assign(std::move(scratch)); });
         fileName_ = QFileInfo(path).absoluteFilePath();
         identity_ = identity;
         modified_ = false;
