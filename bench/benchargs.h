@@ -1,16 +1,27 @@
 #pragma once
-// The count argument of a benchmark, checked before anything runs.
+// The arguments of a benchmark, checked before anything runs.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace fprn::bench {
 
-// argv[1] as a whole number of at least `least`, or `fallback` when it is not given; any other
-// text ends the program with the usage line `usage` (what follows the program's name) and
-// exit status 2.
+// "--help" anywhere ends the program with the usage line `usage` (what follows the program's
+// name) on stdout and exit status 0, before anything runs.
+inline void AnswerHelp(int argc, char** argv, const char* usage) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") != 0) continue;
+        std::printf("usage: %s %s\n", argv[0], usage);
+        std::exit(0);
+    }
+}
+
+// argv[1] as a whole number of at least `least`, or `fallback` when it is not given; "--help"
+// ends the program as AnswerHelp does, any other text with the usage line and exit status 2.
 inline int CountArgument(int argc, char** argv, int fallback, int least, const char* usage) {
+    AnswerHelp(argc, argv, usage);
     if (argc < 2) return fallback;
     const char* text = argv[1];
     char* end = nullptr;

@@ -3,6 +3,7 @@
 // layout and floating sizes of a 60-control toolbar, a drag move over 8 docks and a hover step
 // over 40 buttons.
 // Run by hand, offscreen: QT_QPA_PLATFORM=offscreen build/bin/fprn_bench_toolbars
+#include "benchargs.h"
 #include "dock.h"
 #include "dockcontrols.h"
 #include "docktoolbar.h"
@@ -342,6 +343,7 @@ void HoverSteps() {
 } // namespace
 
 int main(int argc, char** argv) {
+    fprn::bench::AnswerHelp(argc, argv, "[toolkit options]");
     QApplication app(argc, argv);
     PureArrangement();
     WidgetDock();

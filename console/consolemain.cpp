@@ -2,6 +2,7 @@
 
 #include "languagetext.h"
 #include "messagebox.h"
+#include "programstart.h"
 #include "progresswindow.h"
 #include "qtpump.h"
 
@@ -22,7 +23,7 @@ int RunConsole(int& argc, char** argv, const StartOptions& options) {
     MeskadeApi service;
     int status = 0;
     {
-        QApplication app(argc, argv);
+        const auto app = programstart::OpenApplication(argc, argv, "calvetta");
         QApplication::setApplicationName(QStringLiteral("calvetta"));
         std::string error = LoadDriverLibraries(user, service, options.drivers);
         if (!error.empty()) {

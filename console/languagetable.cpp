@@ -387,8 +387,6 @@ constexpr LanguageRow kRows[] = {
 };
 // clang-format on
 
-constexpr char kVersion[] = " V1.13";
-
 } // namespace
 
 std::span<const LanguageRow> LanguageRows() {
@@ -425,7 +423,8 @@ QString ControlCaption(const QWidget* control) {
 
 void ApplyLanguage(QWidget& mainForm) {
     if (!lang::LanguageObject()) return;
-    mainForm.setWindowTitle(lang::FromCharset(lang::GetLanguageText(10100) + kVersion));
+    mainForm.setWindowTitle(
+        lang::FromCharset(lang::GetLanguageText(10100) + " V" + kConsoleVersion));
     ApplyLanguageToTexts();
     for (const LanguageRow& row : kRows) {
         auto* control = mainForm.findChild<QWidget*>(QString::fromLatin1(row.name));

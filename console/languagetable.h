@@ -34,6 +34,9 @@ QString BuiltInCaption(std::string_view name);
 void SetControlCaption(QWidget* control, const QString& caption);
 QString ControlCaption(const QWidget* control);
 
+// The console's version, as its caption and --version show it.
+inline constexpr const char* kConsoleVersion = "1.13";
+
 // With a language object: the window caption (text 10100, " V1.13"), the message texts, the
 // error tables, then each row's control once (a row whose control is missing is passed over).
 // Without one, nothing changes. Page 0 and every hint keep their built-in texts.

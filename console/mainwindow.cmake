@@ -18,7 +18,7 @@ add_library(fprn_console STATIC
 target_include_directories(fprn_console PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fprn_console PUBLIC fprn_replydecode fprn_fprnapi fprn_language_qt
                                           fprn_qtpump fprn_progresslayout fprn_tolmibus
-                                          fprn_editcontrols Qt6::Widgets)
+                                          fprn_editcontrols fprn_programstart Qt6::Widgets)
 add_library(fprn_console_whole INTERFACE)
 target_link_libraries(fprn_console_whole INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,fprn_console>")
 

@@ -332,10 +332,15 @@ Answer Device::Upload(BytesView text) {
     return answer;
 }
 
-bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment) {
+bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment, std::string* why) {
+    auto refuse = [why](std::string text) {
+        if (why) *why = std::move(text);
+        return false;
+    };
     auto eq = assignment.find('=');
-    if (eq == std::string_view::npos) return false;
+    if (eq == std::string_view::npos) return refuse("NAME=VALUE expected");
     std::string_view name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
+    const std::string quoted = "\"" + std::string(value) + "\"";
     const std::pair<std::string_view, char HardwareChecks::*> bytes[] = {
         {"battery", &HardwareChecks::batteryState},
         {"pin", &HardwareChecks::resetPin},
@@ -348,26 +353,34 @@ bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment) {
         {"checksum", &HardwareChecks::ramChecksum}};
     for (auto [key, member] : bytes) {
         if (name != key) continue;
-        if (value.size() != 1) return false;
+        if (value.size() != 1)
+            return refuse(std::string(key) + " takes one character, not " + quoted);
         checks.*member = value[0];
         return true;
     }
     auto digits = [](std::string_view v) {
         return !v.empty() && v.find_first_not_of("0123456789") == std::string_view::npos;
     };
-    if (name == "voltage" && value.size() == 2 && digits(value)) {
+    if (name == "voltage") {
+        if (value.size() != 2 || !digits(value))
+            return refuse("voltage takes two digits, not " + quoted);
         checks.batteryVoltage = {value[0], value[1]};
         return true;
     }
-    if (name == "buffer" && value.size() <= 3 && digits(value)) {
+    if (name == "buffer") {
+        if (value.size() > 3 || !digits(value))
+            return refuse("buffer takes a number from 0 to 999, not " + quoted);
         checks.printBufferLeft = std::stoi(std::string(value));
         return true;
     }
-    if (name == "version" && value.size() == 4) {
+    if (name == "version") {
+        if (value.size() != 4) return refuse("version takes four characters, not " + quoted);
         checks.version = Bytes(value);
         return true;
     }
-    return false;
+    return refuse("no check is named \"" + std::string(name) +
+                  "\" (battery, pin, memtest, damaged, ram, flash, fiscalmem, supermode, "
+                  "checksum, voltage, buffer, version)");
 }
 
 Bytes Device::Run(BytesView text) {

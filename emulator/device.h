@@ -176,8 +176,10 @@ PrinterState FactoryState();
 
 // Sets one check from "name=value": battery, pin, memtest, damaged, ram, flash, fiscalmem,
 // supermode, checksum (one character each), voltage (two digits), buffer (0-999), version
-// (four characters). False, changing nothing, for anything else.
-bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment);
+// (four characters). False, changing nothing, for anything else; `why`, when given, then
+// takes what is wrong.
+bool SetHardwareCheck(HardwareChecks& checks, std::string_view assignment,
+                      std::string* why = nullptr);
 
 struct Answer {
     std::vector<Bytes> payloads; // one reply, or the data frames and end frame of an upload

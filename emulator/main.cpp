@@ -71,8 +71,9 @@ constexpr const char* kHelp =
     "                      the boot loader rebuilt from the blocks to PATH\n"
     "  --help              this text\n";
 
-int Usage() {
-    std::cerr << kUsage;
+// A line naming what is wrong with the arguments, then the usage.
+int Usage(const std::string& wrong) {
+    std::cerr << "fprn-emulator: " << wrong << "\n" << kUsage;
     return 2;
 }
 
@@ -180,25 +181,27 @@ int main(int argc, char** argv) {
     std::string link, items, bootLink, bootImage;
     fprn::emu::PrinterState state = fprn::emu::FactoryState();
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
+        const std::string arg = argv[i];
+        if (arg == "--help") {
             std::cout << kUsage << kHelp;
             return 0;
         }
-        if (std::strcmp(argv[i], "--link") == 0 && i + 1 < argc)
-            link = argv[++i];
-        else if (std::strcmp(argv[i], "--items") == 0 && i + 1 < argc)
-            items = argv[++i];
-        else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc &&
-                 fprn::emu::SetHardwareCheck(state.hardware, argv[i + 1]))
-            ++i;
-        else if (std::strcmp(argv[i], "--boot-link") == 0 && i + 1 < argc)
-            bootLink = argv[++i];
-        else if (std::strcmp(argv[i], "--boot-image") == 0 && i + 1 < argc)
-            bootImage = argv[++i];
-        else
-            return Usage();
+        std::string* path = arg == "--link"         ? &link
+                            : arg == "--items"      ? &items
+                            : arg == "--boot-link"  ? &bootLink
+                            : arg == "--boot-image" ? &bootImage
+                                                    : nullptr;
+        if (path == nullptr && arg != "--check")
+            return Usage((arg.starts_with("-") ? "unknown option " : "unexpected argument ") + arg);
+        if (i + 1 >= argc) return Usage(arg + (path ? " needs a path" : " needs NAME=VALUE"));
+        const char* value = argv[++i];
+        std::string why;
+        if (path)
+            *path = value;
+        else if (!fprn::emu::SetHardwareCheck(state.hardware, value, &why))
+            return Usage("--check " + std::string(value) + ": " + why);
     }
-    if (!bootImage.empty() && bootLink.empty()) return Usage();
+    if (!bootImage.empty() && bootLink.empty()) return Usage("--boot-image needs --boot-link");
 
     // Blocked before the emulator's threads exist, so only sigwait below sees them.
     sigset_t stops;

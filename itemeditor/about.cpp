@@ -41,7 +41,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     picture->setGeometry(8, 8, 240, 180);
 
     AddLabel(this, "PLU EDITOR", 24, false)->setObjectName("ProductName");
-    AddLabel(this, "Version 1.00", 60, false)->setObjectName("Version");
+    AddLabel(this, QStringLiteral("Version ") + kEditorVersion, 60, false)
+        ->setObjectName("Version");
     AddLabel(this, "2002", 96, true)->setObjectName("Copyright");
     AddLabel(this, "Build 2002-05-16", 132, false)->setObjectName("Comments");
 

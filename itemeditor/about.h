@@ -8,6 +8,9 @@ class QPushButton;
 
 namespace fprn::itemeditor {
 
+// The editor's version, as its about box and --version show it.
+inline constexpr const char* kEditorVersion = "1.00";
+
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:

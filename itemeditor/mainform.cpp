@@ -5,6 +5,7 @@
 #include "docktoolbar.h"
 #include "filedialog.h"
 #include "languagetext.h"
+#include "programstart.h"
 
 #include <QAction>
 #include <QApplication>
@@ -465,7 +466,7 @@ bool TMainForm::OpenPluFile(const QString& path) {
     {
         ScopedHourglass hourglass;
         SetGridEditing(grid_, false);
-        grid_->Model()->Edit([&](PluSheet& s) { s.Assign(scratch); });
+        grid_->Model()->Edit([&](PluSheet& s) { s.Assign(std::move(scratch)); });
         fileName_ = QFileInfo(path).absoluteFilePath();
         identity_ = identity;
         modified_ = false;
@@ -754,7 +755,7 @@ int SorvaneMain(int argc, char** argv, const std::function<void(TMainForm&)>& on
     // A write past the file-size limit then fails with EFBIG, which the save reports, instead
     // of ending the editor with unsaved edits.
     std::signal(SIGXFSZ, SIG_IGN);
-    QApplication app(argc, argv);
+    const auto app = programstart::OpenApplication(argc, argv, "sorvane");
     TMainForm form;
     form.show();
     if (onShown) QTimer::singleShot(0, &form, [&form, &onShown] { onShown(form); });
@@ -764,7 +765,7 @@ int SorvaneMain(int argc, char** argv, const std::function<void(TMainForm&)>& on
             std::printf("ready %d\n", static_cast<int>(::getpid()));
             std::fflush(stdout);
         });
-    return app.exec();
+    return QApplication::exec();
 }
 
 } // namespace fprn::itemeditor

@@ -158,6 +158,14 @@ Bytes BlankControls(Bytes text) {
     return text;
 }
 
+// A text longer than its column fails the length check before any duplicate check, so it is
+// never looked up: it is left out of the index rather than copied to be folded (a name may be
+// megabytes long).
+bool PluSheet::Countable(int column, BytesView text) {
+    return !text.empty() &&
+           text.size() <= static_cast<std::size_t>(kColumnDigits[static_cast<std::size_t>(column)]);
+}
+
 PluSheet::PluSheet(itemfile::CaseFold fold) : fold_(fold) {
     table_.OnCellChanged = [this](int row, int column, const Bytes& before) {
         CellChanged(row, column, before);
@@ -165,7 +173,7 @@ PluSheet::PluSheet(itemfile::CaseFold fold) : fold_(fold) {
 }
 
 void PluSheet::Count(int column, const Bytes& text, int delta) {
-    if (text.empty()) return;
+    if (!Countable(column, text)) return;
     auto& counts = counts_[static_cast<std::size_t>(column - 1)];
     Bytes key = fold_.Fold(text);
     auto it = counts.find(key);
@@ -200,9 +208,9 @@ void PluSheet::RebuildIndex() {
     }
 }
 
-void PluSheet::Assign(const itemfile::PluTable& table) {
+void PluSheet::Assign(itemfile::PluTable table) {
     auto hook = std::move(table_.OnCellChanged);
-    table_ = table;
+    table_ = std::move(table);
     table_.OnCellChanged = std::move(hook);
     RebuildIndex();
     changed_ = {1, 1, kRows, kColumns};
@@ -296,7 +304,7 @@ std::optional<int> PluSheet::Find(int mode, BytesView text, int currentRow) cons
 }
 
 int PluSheet::KeyCount(int column, BytesView text) const {
-    if (!IsKeyColumn(column) || text.empty()) return 0;
+    if (!IsKeyColumn(column) || !Countable(column, text)) return 0;
     const auto& counts = counts_[static_cast<std::size_t>(column - 1)];
     auto it = counts.find(fold_.Fold(text));
     return it == counts.end() ? 0 : it->second;

@@ -84,8 +84,8 @@ public:
     const Bytes& Cell(int row, int column) const { return table_.Cell(row, column); }
     void SetCell(int row, int column, Bytes text) { table_.SetCell(row, column, std::move(text)); }
     const itemfile::PluTable& Table() const { return table_; }
-    // Replaces every cell with those of `table`.
-    void Assign(const itemfile::PluTable& table);
+    // Replaces every cell with those of `table` (moved in when given as a temporary).
+    void Assign(itemfile::PluTable table);
 
     // Empties the cells of the block (clipped to the table).
     void Clear(CellRect block);
@@ -114,7 +114,8 @@ public:
     // leaves the rewritten text in the cell.
     CellCheck ValidateCell(int column, int row, char decimalSeparator);
 
-    // How many cells of the column hold `text`, letters compared without regard to case.
+    // How many cells of the column hold `text`, letters compared without regard to case; 0 for
+    // a text longer than the column takes, which no check looks up.
     int KeyCount(int column, BytesView text) const;
     // The first row of the column whose cell equals `text` without regard to case.
     std::optional<int> FirstRowWith(int column, BytesView text) const;
@@ -123,6 +124,7 @@ public:
     CellRect TakeChanged();
 
 private:
+    static bool Countable(int column, BytesView text);
     void Count(int column, const Bytes& text, int delta);
     void CellChanged(int row, int column, const Bytes& before);
     void RebuildIndex();

@@ -8,12 +8,14 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,22 +173,33 @@ Status TooLarge(const std::string& path) {
                          " MiB, more than any item or capture file holds");
 }
 
-// Reads to the end; a file that grows past the bound while it is read is refused too.
+// Reads to the end, straight into the string sized from the file (the kernel's copy is the
+// only one; the byte beyond shows the end); a file that grows is read on, and one that grows
+// past the bound while it is read is refused too.
 Status ReadAll(int fd, const std::string& path, Bytes& content) {
-    Bytes data;
+    std::size_t room = 65536;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0 &&
         static_cast<std::uint64_t>(st.st_size) <= kMaxReadBytes)
-        data.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+        room = static_cast<std::size_t>(st.st_size) + 1;
+    Bytes data;
+    data.reserve(room);
+    PreferLargePages(data.data(), room);
+    data.resize(room);
+    std::size_t filled = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (filled == data.size()) {
+            if (filled > kMaxReadBytes) return TooLarge(path);
+            data.resize(std::min<std::size_t>(filled * 2, kMaxReadBytes + 1));
+        }
+        ssize_t n = ::read(fd, data.data() + filled, data.size() - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Status::Error(FileMessage("Cannot read", path, errno));
         if (n == 0) break;
-        if (data.size() + static_cast<std::size_t>(n) > kMaxReadBytes) return TooLarge(path);
-        data.append(buf, static_cast<std::size_t>(n));
+        filled += static_cast<std::size_t>(n);
     }
+    if (filled > kMaxReadBytes) return TooLarge(path);
+    data.resize(filled);
     content = std::move(data);
     return Status::Done();
 }
@@ -246,6 +259,14 @@ Status OpenRegular(const std::string& path, const std::string& shown, int& fd, s
 
 Status OpenForReading(const std::string& path, int& fd, struct stat* st) {
     return OpenRegular(path, path, fd, st);
+}
+
+void PreferLargePages(char* data, std::size_t size) {
+    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (start + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t end = (start + size) & ~(kLarge - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 Status ReadWholeFile(const std::string& path, Bytes& content, FileIdentity* identity) {

@@ -54,24 +54,40 @@ std::optional<Bytes> PriceWithSeparator(BytesView price, std::string_view decima
     return text;
 }
 
+namespace {
+
+// A piece as its cell keeps it: trimmed, its CRs dropped. Trimming first takes the same bytes
+// off (a CR is a control character), and the cell is the one copy of the piece.
+Bytes CellText(BytesView piece) {
+    piece = TrimBlanks(piece);
+    Bytes cell;
+    cell.reserve(piece.size());
+    PreferLargePages(cell.data(), piece.size());
+    for (std::size_t cr; (cr = piece.find('\r')) != BytesView::npos; piece.remove_prefix(cr + 1))
+        cell.append(piece.substr(0, cr));
+    cell.append(piece);
+    return cell;
+}
+
+} // namespace
+
 int ParsePluContent(BytesView content, PluTable& table, bool* linesLeft) {
     content = content.substr(0, content.find('\x1A'));
     int row = 0;
     std::size_t pos = 0;
-    Bytes line;
-    std::vector<Bytes> pieces;
+    // Lines and pieces are views of the content: a field of megabytes is copied only into
+    // its cell.
     while (row < kPluRows && pos < content.size()) {
         std::size_t lf = content.find('\n', pos);
-        BytesView raw = content.substr(pos, lf == BytesView::npos ? BytesView::npos : lf - pos);
+        BytesView line = content.substr(pos, lf == BytesView::npos ? BytesView::npos : lf - pos);
         pos = lf == BytesView::npos ? content.size() : lf + 1;
-        line.clear();
-        for (char c : raw)
-            if (c != '\r') line.push_back(c);
         ++row;
-        pieces.clear();
-        SplitString(line, "\t", pieces);
-        for (std::size_t k = 0; k < pieces.size() && k < kPluColumns; ++k)
-            table.SetCell(row, static_cast<int>(k) + 1, Bytes(TrimBlanks(pieces[k])));
+        for (int column = 1; column <= kPluColumns; ++column) {
+            std::size_t tab = line.find('\t');
+            table.SetCell(row, column, CellText(line.substr(0, tab)));
+            if (tab == BytesView::npos) break;
+            line.remove_prefix(tab + 1);
+        }
     }
     if (linesLeft) *linesLeft = pos < content.size();
     return row;

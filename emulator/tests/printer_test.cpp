@@ -240,7 +240,8 @@ TEST(PrinterStop, IsPromptWhileIdleDelayedMidUploadAndFromTheObserver) {
         ASSERT_TRUE(held != 2 || line.ReadReplies(1).size() == 1);
         auto start = Clock::now();
         printer.Stop();
-        EXPECT_LT(Clock::now() - start, 500ms) << held;
+        // Far below the 30 s held: a stop that waited for them fails, a busy machine does not.
+        EXPECT_LT(Clock::now() - start, 10s) << held;
         EXPECT_EQ(line.ReadFor(100ms), "") << held;
         printer.Stop(); // twice is harmless
     }

@@ -28,13 +28,43 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <new>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Bytes of the allocations of at least gCountFrom bytes while it is set: with a field of
+// megabytes, each copy made of it.
+namespace {
+std::atomic<std::size_t> gCountFrom{0}, gLargeBytes{0};
+void* Allocate(std::size_t size) noexcept {
+    if (const std::size_t from = gCountFrom; from > 0 && size >= from) gLargeBytes += size;
+    return std::malloc(size ? size : 1);
+}
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
 
 namespace fprn::itemeditor {
 namespace {
@@ -789,6 +819,22 @@ TEST_F(Editor, AVeryLongFieldIsDrawnAndSavedWhole) {
     Key(Qt::Key_S, Qt::ControlModifier);
     const std::string saved = ReadFile("items.PLU");
     EXPECT_TRUE(saved == content) << saved.size() << " bytes";
+}
+
+// A field of megabytes is copied by the read and into its cell, and no more on its way to the
+// grid: each copy more cost a large file's open a share of a second, on a busy machine seconds.
+TEST_F(Editor, AVeryLongFieldIsCopiedOnlyByTheReadAndIntoItsCell) {
+    Start();
+    const std::size_t size = std::size_t{8} << 20;
+    WriteBytes(dir.path() / "long.PLU", std::string(size, 'N') + "\t1\tPCS\t1.00\t1\t1\r\n");
+    gLargeBytes = 0;
+    gCountFrom = size / 2;
+    const bool opened = form->OpenPluFile("long.PLU");
+    form->repaint();
+    gCountFrom = 0;
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(Cell(1, kNameColumn).size(), size);
+    EXPECT_LE(gLargeBytes, 2 * size + 64) << "copies: " << gLargeBytes / size;
 }
 
 // The table takes 5000 lines: a longer file opens with them and a box saying a save keeps only
